@@ -1,0 +1,122 @@
+// Cost of the gate per frame, in HOLD and DECAY at three block sizes, beside a
+// plain stereo gain loop measured in the same run; prints the ratios.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "effect/quelt.h"
+
+namespace
+{
+VstTimeInfo timeInfo;
+
+VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
+{
+    if (opcode == audioMasterVersion)
+        return 2400;
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&timeInfo);
+    return 0;
+}
+
+struct Buffers
+{
+    explicit Buffers(int frames) : left(frames, 0.5f), right(frames, -0.25f), outLeft(frames), outRight(frames) {}
+    std::vector<float> left, right, outLeft, outRight;
+    float* in[2] = {left.data(), right.data()};
+    float* out[2] = {outLeft.data(), outRight.data()};
+};
+
+void perFrame(benchmark::State& state, int frames)
+{
+    state.SetItemsProcessed(state.iterations() * frames);
+    state.counters["ns/frame"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * frames,
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void Gate(benchmark::State& state, float mode)
+{
+    const int frames = static_cast<int>(state.range(0));
+    Quelt effect(host);
+    effect.setParameter(16, mode);
+    effect.resume();
+    Buffers b(frames);
+    timeInfo.tempo = 120.0;
+    timeInfo.ppqPos = 0.0;
+    const double quartersPerBlock = frames * 120.0 / (60.0 * 44100.0);
+    for (auto _ : state)
+    {
+        effect.processReplacing(b.in, b.out, frames);
+        benchmark::DoNotOptimize(b.outLeft.data());
+        timeInfo.ppqPos += quartersPerBlock;
+    }
+    perFrame(state, frames);
+}
+
+void Hold(benchmark::State& state) { Gate(state, 0.0f); }
+void Decay(benchmark::State& state) { Gate(state, 1.0f); }
+
+// The floor: both channels times one constant.
+void PlainGain(benchmark::State& state)
+{
+    const int frames = static_cast<int>(state.range(0));
+    Buffers b(frames);
+    float gain = 0.7f;
+    for (auto _ : state)
+    {
+        benchmark::DoNotOptimize(gain);
+        for (int i = 0; i < frames; ++i)
+        {
+            b.outLeft[i] = b.left[i] * gain;
+            b.outRight[i] = b.right[i] * gain;
+        }
+        benchmark::ClobberMemory();
+    }
+    perFrame(state, frames);
+}
+
+BENCHMARK(PlainGain)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(Hold)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(Decay)->Arg(64)->Arg(512)->Arg(4096);
+
+// Collects ns per frame of every run so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter
+{
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+        {
+            auto it = run.counters.find("ns/frame");
+            if (it != run.counters.end())
+                nsPerFrame[run.benchmark_name()] = it->second.value * 1e9;
+        }
+    }
+    std::map<std::string, double> nsPerFrame;
+};
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\n%-8s %8s %12s %12s %12s\n", "mode", "block", "ns/frame", "plain gain", "ratio");
+    for (const char* mode : {"Hold", "Decay"})
+        for (const char* block : {"64", "512", "4096"})
+        {
+            auto gate = reporter.nsPerFrame.find(std::string(mode) + "/" + block);
+            auto plain = reporter.nsPerFrame.find(std::string("PlainGain/") + block);
+            if (gate == reporter.nsPerFrame.end() || plain == reporter.nsPerFrame.end())
+                continue;
+            std::printf("%-8s %8s %12.3f %12.3f %12.2f\n", mode, block, gate->second, plain->second,
+                        gate->second / plain->second);
+        }
+    benchmark::Shutdown();
+    return 0;
+}

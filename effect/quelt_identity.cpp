@@ -1,0 +1,90 @@
+// What Quelt tells the host about itself, and the MIDI control changes that
+// switch its steps and mode.
+#include <cstdio>
+#include <cstring>
+
+#include "effect/quelt.h"
+#include "host/vst_text.h"
+
+namespace
+{
+constexpr const char* kCapabilities[] = {
+    "receiveVstTimeInfo", "receiveVstEvents", "receiveVstMidiEvent", "1in2out", "2in2out",
+};
+
+constexpr int kFirstStepController = 45;  // 45-60: steps 1-16
+constexpr int kModeController = 61;
+
+bool describePin(VstInt32 index, VstPinProperties* properties, const char* longName, const char* shortName)
+{
+    if (!properties || static_cast<uint32_t>(index) > 1u)
+        return false;
+    std::snprintf(properties->label, sizeof properties->label, "Quelt %s %d", longName, static_cast<int>(index) + 1);
+    std::snprintf(properties->shortLabel, sizeof properties->shortLabel, "%s %d", shortName,
+                  static_cast<int>(index) + 1);
+    properties->flags = kVstPinIsActive | kVstPinIsStereo;
+    return true;
+}
+}  // namespace
+
+bool Quelt::getInputProperties(VstInt32 index, VstPinProperties* properties)
+{
+    return describePin(index, properties, "input", "in");
+}
+
+bool Quelt::getOutputProperties(VstInt32 index, VstPinProperties* properties)
+{
+    return describePin(index, properties, "output", "out");
+}
+
+VstInt32 Quelt::processEvents(VstEvents* events)
+{
+    if (!events)
+        return 1;
+    for (VstInt32 i = 0; i < events->numEvents; ++i)
+    {
+        // The pointer list runs past its declared length: one entry per event.
+        VstEvent* const* list = events->events;
+        const VstEvent* event = list[i];
+        if (!event || event->type != kVstMidiType)
+            continue;
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        if ((static_cast<unsigned char>(midi->midiData[0]) & 0xF0) != 0xB0)
+            continue;
+        const int controller = static_cast<signed char>(midi->midiData[1]);
+        const float value = static_cast<signed char>(midi->midiData[2]) >= 64 ? 1.0f : 0.0f;
+        if (controller >= kFirstStepController && controller <= kModeController)
+            setParameter(controller - kFirstStepController, value);
+    }
+    return 1;
+}
+
+bool Quelt::getEffectName(char* name)
+{
+    vsttext::copy(name, "Quelt", kVstMaxEffectNameLen);
+    return name != nullptr;
+}
+
+bool Quelt::getVendorString(char* text)
+{
+    vsttext::copy(text, "Ombrelux", kVstMaxVendorStrLen);
+    return text != nullptr;
+}
+
+bool Quelt::getProductString(char* text)
+{
+    vsttext::copy(text, "Quelt", kVstMaxProductStrLen);
+    return text != nullptr;
+}
+
+VstInt32 Quelt::getVendorVersion() { return 1200; }
+
+VstInt32 Quelt::canDo(char* text)
+{
+    if (!text)
+        return -1;
+    for (const char* capability : kCapabilities)
+        if (std::strcmp(text, capability) == 0)
+            return 1;
+    return -1;
+}
