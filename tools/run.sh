@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# One entry for people and CI:
+#   tools/run.sh demo   install what is missing, build, render the demo through the plug-in
+#   tools/run.sh test   install what is missing, build all three targets, run every test
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+demo_packages=(cmake ninja-build g++ pkg-config libsndfile1-dev googletest)
+test_packages=("${demo_packages[@]}" libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
+               binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth)
+
+install_missing() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+build() {
+  cmake --preset "$1" >/dev/null
+  cmake --build --preset "$1" -j "$(nproc)"
+}
+
+case "${1:-}" in
+  demo)
+    install_missing "${demo_packages[@]}"
+    build native
+    shift
+    ./build/native/quelt-render "$@"
+    ;;
+  test)
+    install_missing "${test_packages[@]}"
+    status=0
+    for preset in native asan tsan win64 win32; do
+      echo "=== $preset ==="
+      build "$preset"
+      ctest --preset "$preset" -j 2 || status=1
+    done
+    echo "=== benchmark ==="
+    ./build/native/quelt_bench --benchmark_min_time=0.05 | tail -n 8
+    exit $status
+    ;;
+  *)
+    echo "usage: tools/run.sh demo [quelt-render options] | tools/run.sh test" >&2
+    exit 2
+    ;;
+esac
