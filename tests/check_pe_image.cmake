@@ -56,3 +56,24 @@ foreach(line IN LISTS import_lines)
   message(STATUS "imports ${dll}")
 endforeach()
 message(STATUS "${DLL}: ${format}, exports ${exports}")
+
+# The gate's arithmetic must be SSE on 32-bit x86 too: x87 excess precision would move
+# ramps by a sample and let the step index reach 16. Returning a double from a
+# library call still passes through st(0), so loads and stores are allowed.
+if(MACHINE STREQUAL "x86")
+  foreach(function __ZN10GateEngine7processEPK11VstTimeInfoPK11SharedFloatPPfS7_i
+                   __ZNK10GateEngine12prepareBlockEddPK11SharedFloat)
+    execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn --disassemble=${function} "${DLL}"
+                    OUTPUT_VARIABLE code RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0 OR NOT code MATCHES "<${function}>:")
+      message(FATAL_ERROR "cannot disassemble ${function}")
+    endif()
+    if(NOT code MATCHES "[ \t](mul|add|sub|div)s[sd][ \t]")
+      message(FATAL_ERROR "${function} has no SSE arithmetic")
+    endif()
+    if(code MATCHES "[ \t](f(add|sub|subr|mul|div|divr|sqrt|prem|prem1|com|comp|ucom|ucomi|comi)p?|fi(add|sub|mul|div)[lsq]?)[ \t\n]")
+      message(FATAL_ERROR "${function} uses x87 arithmetic (${CMAKE_MATCH_1})")
+    endif()
+  endforeach()
+  message(STATUS "gate arithmetic is SSE")
+endif()

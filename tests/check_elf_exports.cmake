@@ -1,0 +1,17 @@
+# Checks that the Linux plug-in exports exactly VSTPluginMain and main.
+# Usage: cmake -DLIB=... -DNM=nm -P check_elf_exports.cmake
+execute_process(COMMAND ${NM} -D --defined-only "${LIB}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${NM} could not read ${LIB}")
+endif()
+string(REGEX MATCHALL "[0-9a-fA-F]+ [TtWwDdBbRrVviu] [^\n]+" lines "${dump}")
+set(exports "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE "^[0-9a-fA-F]+ . " "" name "${line}")
+  list(APPEND exports "${name}")
+endforeach()
+list(SORT exports)
+if(NOT exports STREQUAL "VSTPluginMain;main")
+  message(FATAL_ERROR "exports are [${exports}], expected exactly VSTPluginMain and main")
+endif()
+message(STATUS "${LIB} exports ${exports}")
