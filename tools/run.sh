@@ -36,14 +36,24 @@ case "${1:-}" in
     ;;
   test)
     install_missing "${test_packages[@]}"
-    status=0
+    status=0 passed=0 failed=0
+    log=$(mktemp)
     for preset in native asan tsan win64 win32; do
       echo "=== $preset ==="
       build "$preset"
-      ctest --preset "$preset" -j 2 || status=1
+      ctest --preset "$preset" -j 2 2>&1 | tee "$log" || status=1
+      # "100% tests passed, 0 tests failed out of 200"
+      if summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log"); then
+        read -r f _ _ _ _ total <<<"$summary"
+        passed=$((passed + total - f)) failed=$((failed + f))
+      else
+        status=1
+      fi
     done
+    rm -f "$log"
     echo "=== benchmark ==="
     ./build/native/quelt_bench --benchmark_min_time=0.05 | tail -n 8
+    echo "tests: $passed passed, $failed failed"
     exit $status
     ;;
   *)
