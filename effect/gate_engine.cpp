@@ -92,8 +92,8 @@ GateBlock GateEngine::prepareBlock(double tempo, double ppqPos, const SharedFloa
         block.snapshot[i] = stepGain(params[i].load());
         largest = std::max(largest, std::fabs(block.snapshot[i]));
     }
-    // Above the ramp's designed overshoot (about 1 + the largest step), so it only
-    // binds where a step is shorter than the ramp and the rules would climb forever.
+    // DECAY's ramp peaks at g * (1 - rampStart) + 1, below this bound, so the bound
+    // only binds where a step is shorter than the ramp and the rules climb without end.
     block.bound = 1.0f + largest;
     return block;
 }

@@ -77,6 +77,15 @@ TEST(GateEngine, UnusableTempoHoldsThePositionWithoutRamps)
     }
 }
 
+TEST(GateEngine, TempoSoSlowThatAStepOverflowsNeverRamps)
+{
+    GateEngine engine;
+    Params p;
+    GateBlock block = engine.prepareBlock(1e-40, 0.0, p.values);
+    EXPECT_TRUE(std::isfinite(block.increment) && block.increment >= 0.0f);
+    EXPECT_EQ(block.rampStart, 1.0f);
+}
+
 TEST(GateEngine, RefusesUnusableSampleRates)
 {
     GateEngine engine;
