@@ -1,6 +1,7 @@
 // Envelope shapes and block behaviour of the engine, checked against the documented
 // numbers directly rather than through the model.
 #include "gate_model.h"
+#include "support/open_host_test.h"
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>
@@ -79,16 +80,7 @@ TEST(EngineModel, BlockValuesMatchTheWorkedExample)
     EXPECT_EQ(quelt_model::blockStartPosition(1e300), 0.0f);
 }
 
-class EngineShape : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(host.isOpen()) << host.loadError();
-        host.setRecording(false);
-    }
-    TestHost host;
-};
+using EngineShape = quelt_test::OpenHostTest;
 
 TEST_F(EngineShape, HoldRampsInTheLastTwoMillisecondsOfEachStep)
 {

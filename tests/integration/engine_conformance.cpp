@@ -1,6 +1,7 @@
 // The plug-in's output, through the exported entry point, against the reference model,
 // sample for sample and bit for bit, over long runs of playing transport.
 #include "gate_model.h"
+#include "support/open_host_test.h"
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>
@@ -209,15 +210,9 @@ INSTANTIATE_TEST_SUITE_P(TemposAndRates, EngineConformance,
 
 // ---------------------------------------------------------------- changes while playing
 
-class EngineConformanceChanges : public ::testing::Test
+class EngineConformanceChanges : public quelt_test::OpenHostTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(host.isOpen()) << host.loadError();
-        host.setRecording(false);
-    }
-    TestHost host;
     GateModel model;
     Lockstep ls{host, model, 99};
 };

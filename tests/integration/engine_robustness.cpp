@@ -2,6 +2,7 @@
 // bad sample rates and extreme step values. The engine must keep running with a bounded
 // gain, and follow the model exactly while doing so.
 #include "gate_model.h"
+#include "support/open_host_test.h"
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>
@@ -24,15 +25,9 @@ const double kInf = std::numeric_limits<double>::infinity();
 const float kAlternating[kSteps] = {1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0};
 const float kAllOpen[kSteps] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
 
-class EngineRobustness : public ::testing::Test
+class EngineRobustness : public quelt_test::OpenHostTest
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(host.isOpen()) << host.loadError();
-        host.setRecording(false);
-    }
-
     // Every gain of the last block is finite and within the bound.
     ::testing::AssertionResult bounded(float bound)
     {
@@ -68,7 +63,6 @@ protected:
         }
     }
 
-    TestHost host;
     GateModel model;
     Lockstep ls{host, model, 5};
 };

@@ -1,6 +1,7 @@
 // The audio thread's entries must not touch the heap: processing and MIDI delivery are
 // checked with every malloc/free and operator new/delete in the process counted.
 #include "alloc_counter.h"
+#include "support/open_host_test.h"
 #include "support/test_host.h"
 
 #include <gtest/gtest.h>
@@ -52,13 +53,14 @@ TEST(AllocationInterceptor, CountsAllocationsOfTheTestAndOfThePlugin)
     EXPECT_GT(c.frees, 0) << "destruction inside the plug-in went uncounted";
 }
 
-class NoAllocation : public ::testing::Test
+class NoAllocation : public quelt_test::OpenHostTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(host.isOpen()) << host.loadError();
-        host.setRecording(false);
+        OpenHostTest::SetUp();
+        if (HasFatalFailure())
+            return;
         host.reserveFrames(4096);
         host.eventBlock().reserve(256);
         host.fillInput(0.5f, -0.25f);
@@ -70,8 +72,6 @@ protected:
         EXPECT_EQ(c.allocations, 0) << what;
         EXPECT_EQ(c.frees, 0) << what;
     }
-
-    TestHost host;
 };
 
 TEST_F(NoAllocation, ProcessReplacing)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "host/vst_interface.h"
+#include "support/host_call.h"
 
 #include <array>
 #include <atomic>
@@ -22,17 +23,6 @@
 namespace quelt_test {
 
 typedef AEffect*(VSTCALLBACK* PluginEntryProc)(audioMasterCallback host);
-
-// One call the plug-in made into the host callback.
-struct HostCall
-{
-    AEffect* effect;
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    void* ptr;
-    float opt;
-};
 
 // A three-byte MIDI message; `deltaFrames` goes into the event unchanged.
 struct MidiMessage

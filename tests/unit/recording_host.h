@@ -5,16 +5,9 @@
 #include <vector>
 
 #include "host/vst_interface.h"
+#include "tests/support/host_call.h"
 
-struct RecordedCall
-{
-    AEffect* effect;
-    VstInt32 opcode;
-    VstInt32 index;
-    VstIntPtr value;
-    void* ptr;
-    float opt;
-};
+using RecordedCall = quelt_test::HostCall;
 
 // One instance is current at a time; unit tests run on one thread.
 class RecordingHost
