@@ -11,8 +11,6 @@
 #define QUELT_EXPORT __attribute__((visibility("default")))
 #endif
 
-void* hInstance = nullptr;
-
 extern "C" QUELT_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster)
 {
     if (!audioMaster || audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0)

@@ -1,0 +1,32 @@
+#include "vstgui/platform/platform.h"
+
+#if defined(_WIN32)
+#include "vstgui/platform/win32.h"
+#else
+#include "vstgui/platform/soft.h"
+#endif
+
+namespace VSTGUI {
+namespace platform {
+
+namespace {
+
+Platform* gInstalled = nullptr;
+
+Platform& defaultPlatform()
+{
+#if defined(_WIN32)
+    return win32Platform();
+#else
+    return softPlatform();
+#endif
+}
+
+} // namespace
+
+Platform& current() { return gInstalled ? *gInstalled : defaultPlatform(); }
+
+void install(Platform* platform) { gInstalled = platform; }
+
+} // namespace platform
+} // namespace VSTGUI

@@ -1,0 +1,106 @@
+// What the toolkit's drawing layer needs of a platform. The views, contexts
+// and bitmaps talk to this interface only and never see a platform type;
+// each backend beside this header implements it.
+#pragma once
+
+#include "vstgui/geometry.h"
+
+#include <cstdint>
+
+namespace VSTGUI {
+namespace platform {
+
+// Opaque handles; each backend decides what stands behind them.
+struct Surface; // something drawable: a window's surface or a memory surface
+struct Object;  // a pen, brush or font made by the backend
+struct Image;   // a bitmap loaded from the module's resources
+using WindowRef = void*;
+
+enum class ObjectKind
+{
+    pen,
+    brush,
+    font
+};
+
+enum class PenStyle
+{
+    solid,
+    dash
+};
+
+struct FontSpec
+{
+    const char* face;
+    int32_t height;
+    int32_t weight;
+    uint8_t pitchAndFamily;
+    uint8_t clipPrecision;
+    uint8_t outPrecision;
+    uint8_t quality;
+    uint8_t charSet;
+};
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // Window system. Button state is the hardware's, before any swap setting.
+    virtual Surface* acquireWindowSurface(WindowRef window) = 0;
+    virtual void releaseWindowSurface(WindowRef window, Surface* surface) = 0;
+    virtual bool windowScreenRect(WindowRef window, CRect& out) = 0;
+    virtual CPoint cursorScreenPosition() = 0;
+    virtual int32_t physicalButtonState() = 0;
+
+    // Memory surfaces of a given size, compatible with a window (null: the screen).
+    virtual Surface* createMemorySurface(WindowRef compatibleWith, int32_t width, int32_t height) = 0;
+    virtual void destroyMemorySurface(Surface* surface) = 0;
+
+    // Pens, brushes and fonts. Selecting answers the object of the same kind
+    // that was selected before. createSolidBrush answers null on failure.
+    virtual Object* createPen(PenStyle style, int32_t width, CColor colour) = 0;
+    virtual Object* createSolidBrush(CColor colour) = 0;
+    virtual Object* createFont(const FontSpec& spec) = 0;
+    virtual Object* selectObject(Surface* surface, Object* object) = 0;
+    virtual Object* currentObject(Surface* surface, ObjectKind kind) = 0;
+    virtual void destroyObject(Object* object) = 0;
+
+    // Surface state: transparent text background and plain copy pen mix.
+    virtual void prepareSurface(Surface* surface) = 0;
+    virtual void setBackgroundColour(Surface* surface, CColor colour) = 0;
+    virtual void setTextColour(Surface* surface, CColor colour) = 0;
+    // All later drawing is limited to the pixels [left, right) x [top, bottom).
+    virtual void setClip(Surface* surface, const CRect& clip) = 0;
+
+    // The one-pixel border of [left, right) x [top, bottom) in the selected pen.
+    virtual void outlineRect(Surface* surface, const CRect& rect) = 0;
+    // The pixels [left, right) x [top, bottom) in the given brush.
+    virtual void fillRect(Surface* surface, const CRect& rect, Object* brush) = 0;
+    // Opaque block copy of dest's size from source at sourceOrigin.
+    virtual void copy(Surface* target, const CRect& dest, Surface* source, CPoint sourceOrigin) = 0;
+
+    // Images by resource number. imageSize fails when the image cannot be read.
+    virtual Image* loadImage(int32_t resourceId) = 0;
+    virtual bool imageSize(Image* image, int32_t& width, int32_t& height) = 0;
+    virtual void destroyImage(Image* image) = 0;
+    virtual void drawImage(Surface* target, const CRect& dest, Image* image, CPoint sourceOrigin) = 0;
+    // Leaves out the image pixels whose red, green and blue equal key.
+    virtual void drawImageKeyed(Surface* target, const CRect& dest, Image* image, CPoint sourceOrigin,
+                                CColor key) = 0;
+    // Places the image over the target with one constant opacity (0..255).
+    virtual void drawImageBlended(Surface* target, const CRect& dest, Image* image, CPoint sourceOrigin,
+                                  uint8_t alpha) = 0;
+
+    // Optional accelerated block transfers, held while a frame lives. The
+    // answer is an opaque token for releaseBlitSupport, or null.
+    virtual void* acquireBlitSupport() = 0;
+    virtual void releaseBlitSupport(void* token) = 0;
+};
+
+// The backend the toolkit draws with. install(nullptr) restores the default.
+Platform& current();
+void install(Platform* platform);
+
+} // namespace platform
+} // namespace VSTGUI
