@@ -16,25 +16,11 @@ protected:
     static std::string artifact(const char* name) { return std::string(QUELT_ARTIFACT_DIR) + "/" + name; }
 };
 
-Pixels renderScene(SoftPlatform& soft)
-{
-    platform::WindowRef window = soft.createWindow(CRect(0, 0, kSceneWidth, kSceneHeight));
-    auto* frame = new CFrame(CRect(0, 0, kSceneWidth, kSceneHeight), nullptr, nullptr);
-    buildScene(frame);
-    auto* context = new CDrawContext(frame, nullptr, window);
-    frame->draw(context);
-    context->release();
-    frame->release();
-    Pixels result = *soft.windowPixels(window);
-    soft.destroyWindow(window);
-    return result;
-}
-
 } // namespace
 
 TEST_F(PictureTest, TheSceneRendersToAPngThatReadsBackUnchanged)
 {
-    const Pixels scene = renderScene(soft());
+    const Pixels scene = renderSceneSoft();
     // Every leaf of the scene left its mark: no pixel of the raw buffers stays.
     EXPECT_GT(countColour(scene, scene.bounds(), platform::packRgb(90, 24, 30)), 500);
     EXPECT_GT(countColour(scene, scene.bounds(), platform::packRgb(24, 90, 40)), 500);
@@ -53,7 +39,7 @@ TEST_F(PictureTest, TheSceneRendersToAPngThatReadsBackUnchanged)
     EXPECT_EQ(back.data, scene.data);
 
     // The same drawing twice gives the same pixels.
-    EXPECT_EQ(renderScene(soft()).data, scene.data);
+    EXPECT_EQ(renderSceneSoft().data, scene.data);
 }
 
 TEST_F(PictureTest, TheSevenBitmapsSideBySide)

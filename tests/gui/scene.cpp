@@ -1,5 +1,7 @@
 #include "scene.h"
 
+#include "vstgui/platform/soft.h"
+
 namespace guitest {
 
 using namespace VSTGUI;
@@ -72,6 +74,8 @@ void buildScene(CFrame* frame)
     auto* body = new CViewContainer(CRect(10, 40, 230, 96));
     body->setBackgroundColor(CColor{90, 24, 30, 255});
     frame->addView(body);
+    // The panel's white windows keyed out over the body's colour.
+    body->addView(withBitmap(new CView(CRect(-60, 20, 160, 56)), 128, true));
     body->addView(new BoxView(CRect(-4, 30, 20, 70), CColor{200, 180, 40, 255}, CColor{10, 10, 10, 255}));
 
     auto* inner = new CViewContainer(CRect(24, 4, 140, 52));
@@ -87,6 +91,24 @@ void buildScene(CFrame* frame)
 
     // The splash strip seen through a window narrower than itself.
     body->addView(withBitmap(new CView(CRect(144, 4, 216, 40)), 134, false));
+}
+
+platform::Pixels renderSceneSoft()
+{
+    platform::SoftPlatform& soft = platform::softPlatform();
+    platform::Platform* previous = &platform::current();
+    platform::install(&soft);
+    platform::WindowRef window = soft.createWindow(CRect(0, 0, kSceneWidth, kSceneHeight));
+    auto* frame = new CFrame(CRect(0, 0, kSceneWidth, kSceneHeight), nullptr, nullptr);
+    buildScene(frame);
+    auto* context = new CDrawContext(frame, nullptr, window);
+    frame->draw(context);
+    context->release();
+    frame->release();
+    platform::Pixels result = *soft.windowPixels(window);
+    soft.destroyWindow(window);
+    platform::install(previous);
+    return result;
 }
 
 } // namespace guitest

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "vstgui/cframe.h"
+#include "vstgui/platform/pixels.h"
 
 namespace guitest {
 
@@ -13,5 +14,8 @@ constexpr int32_t kSceneHeight = 100;
 // Builds the tree into frame (sized kSceneWidth x kSceneHeight) with the
 // bitmaps of the current platform.
 void buildScene(VSTGUI::CFrame* frame);
+
+// The scene drawn by the software backend into a window of its size.
+VSTGUI::platform::Pixels renderSceneSoft();
 
 } // namespace guitest
