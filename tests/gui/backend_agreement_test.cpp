@@ -189,6 +189,7 @@ TEST_F(BackendAgreementTest, OffscreenCopiesAgree)
         source->fillRect(CRect(23, -1, 48, 48));
         source->setFrameColor(kGreen);
         source->drawRect(CRect(20, 10, 40, 20));
+        source->copyFrom(source, CRect(30, 30, 60, 60), CPoint(26, 26)); // overlapping, within one surface
         target->offset = CPoint(1, 2);
         source->copyFrom(target, CRect(10, 5, 34, 53), CPoint(24, 0));
         source->copyFrom(target, CRect(40, 0, 60, 30), CPoint(18, 8));

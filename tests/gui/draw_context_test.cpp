@@ -150,6 +150,12 @@ TEST_F(DrawContextTest, ConstructionSetsTheDocumentedDefaults)
     EXPECT_EQ(context->getClipRect(clip), CRect(0, 0, 1000, 1000));
     context->release();
 
+    // The window's position is read when a context is made.
+    soft().moveWindow(window, CRect(-20, 400, 20, 430));
+    auto* moved = new CDrawContext(nullptr, nullptr, window);
+    EXPECT_EQ(moved->offsetScreen, CPoint(-20, 400));
+    moved->release();
+
     CFrame frame(CRect(0, 0, 600, 36), nullptr, nullptr);
     auto* framed = new CDrawContext(&frame, nullptr, nullptr);
     EXPECT_EQ(framed->getClipRect(clip), CRect(0, 0, 600, 36));
@@ -259,4 +265,18 @@ TEST_F(DrawContextTest, MouseButtonsFollowTheSwapSettingAndTheModifiers)
     EXPECT_EQ(CDrawContext::getMouseButtons(), 24);
     soft().setButtonState(kAltKey | kRightButton);
     EXPECT_EQ(CDrawContext::getMouseButtons(), kAltKey | kRightButton);
+}
+
+TEST_F(DrawContextTest, ACopyWithinOneSurfaceReadsThePixelsAsTheyWereBefore)
+{
+    CFrame frame(CRect(0, 0, 10, 1), nullptr, nullptr);
+    auto* offscreen = new COffscreenContext(&frame, 10, 1, kBlackCColor);
+    offscreen->setFrameColor(kRed);
+    offscreen->drawRect(CRect(0, 0, 2, 1)); // pixels 0 and 1 red
+    offscreen->copyFrom(offscreen, CRect(1, 0, 6, 1), CPoint(0, 0));
+    const Pixels& p = pixelsOf(offscreen);
+    // Shifted by one as a block: red at 0..2, not smeared to 5.
+    EXPECT_EQ(countColour(p, CRect(0, 0, 3, 1), rgb(kRed)), 3);
+    EXPECT_EQ(countColour(p, CRect(3, 0, 10, 1), 0u), 7);
+    offscreen->release();
 }

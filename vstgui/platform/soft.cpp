@@ -297,9 +297,15 @@ void SoftPlatform::copy(Surface* target, const CRect& dest, Surface* source, CPo
 {
     if (!target || !source)
         return;
+    const auto assign = [](uint32_t& d, uint32_t s) { d = s; };
+    if (source->pixels != target->pixels)
+    {
+        transfer(*target, dest, *source->pixels, origin, assign);
+        return;
+    }
     // A copy within one surface reads from a snapshot, as a block transfer does.
     const Pixels snapshot = *source->pixels;
-    transfer(*target, dest, snapshot, origin, [](uint32_t& d, uint32_t s) { d = s; });
+    transfer(*target, dest, snapshot, origin, assign);
 }
 
 Image* SoftPlatform::loadImage(int32_t resourceId)
