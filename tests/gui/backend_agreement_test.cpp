@@ -254,3 +254,48 @@ TEST_F(BackendAgreementTest, AWindowSurfaceShowsWhatTheFrameDrew)
     const Pixels reference = renderSceneSoft();
     EXPECT_EQ(differingPixels(reference, shown), 0) << firstDifference(reference, shown);
 }
+
+namespace {
+
+void sendKey(WORD key, bool down)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = key;
+    input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+void sendButton(DWORD flags)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(INPUT));
+}
+
+} // namespace
+
+TEST_F(BackendAgreementTest, ButtonsModifiersAndTheCursorComeFromTheSystem)
+{
+    ASSERT_TRUE(SetCursorPos(123, 45));
+    EXPECT_EQ(platform::current().cursorScreenPosition(), CPoint(123, 45));
+
+    EXPECT_EQ(CDrawContext::getMouseButtons(), 0);
+    sendKey(VK_SHIFT, true);
+    sendKey(VK_CONTROL, true);
+    EXPECT_EQ(CDrawContext::getMouseButtons(), kShiftKey | kControlKey);
+    sendKey(VK_CONTROL, false);
+    sendKey(VK_SHIFT, false);
+    sendKey(VK_MENU, true);
+    EXPECT_EQ(CDrawContext::getMouseButtons(), kAltKey);
+    sendKey(VK_MENU, false);
+
+    sendButton(MOUSEEVENTF_LEFTDOWN);
+    EXPECT_EQ(CDrawContext::getMouseButtons(), kLeftButton);
+    CDrawContext::setButtonsSwapped(true);
+    EXPECT_EQ(CDrawContext::getMouseButtons(), kRightButton);
+    CDrawContext::setButtonsSwapped(false);
+    sendButton(MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(CDrawContext::getMouseButtons(), 0);
+}
