@@ -5,10 +5,10 @@
 namespace VSTGUI {
 
 CFrame::CFrame(const CRect& size, platform::WindowRef parentWindow, void* editor)
-    : CViewContainer(size), pEditor(editor), parentWindow(parentWindow)
+    : CViewContainer(size), platform(platform::current()), pEditor(editor), parentWindow(parentWindow)
 {
     pParentFrame = this;
-    imageLibrary = platform::current().acquireBlitSupport();
+    imageLibrary = platform.acquireBlitSupport();
 }
 
 CFrame::~CFrame()
@@ -18,7 +18,7 @@ CFrame::~CFrame()
     removeAll(true);
     pFocusView = nullptr;
     if (imageLibrary)
-        platform::current().releaseBlitSupport(imageLibrary);
+        platform.releaseBlitSupport(imageLibrary);
     imageLibrary = nullptr;
 }
 
@@ -67,10 +67,9 @@ void CFrame::setFocusView(CView* view)
 
 bool CFrame::getCurrentLocation(CPoint& where)
 {
-    platform::Platform& p = platform::current();
-    where = p.cursorScreenPosition();
+    where = platform.cursorScreenPosition();
     CRect windowRect;
-    if (window && p.windowScreenRect(window, windowRect))
+    if (window && platform.windowScreenRect(window, windowRect))
         where.offset(-windowRect.left, -windowRect.top);
     return true;
 }

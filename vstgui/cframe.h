@@ -33,6 +33,7 @@ protected:
     // A context on the frame's window, owned by the caller.
     CDrawContext* makeContext();
 
+    platform::Platform& platform;
     void* pEditor;
     platform::WindowRef parentWindow;
     CView* pModalView = nullptr;
