@@ -49,6 +49,11 @@ foreach(line IN LISTS import_lines)
 endforeach()
 message(STATUS "${DLL}: ${format}, exports VSTPluginMain and main")
 
+# The GDI drawing layer is inside: bitmaps load from the module's resources.
+if(NOT dump MATCHES "[ \t]LoadBitmapA\n" OR NOT dump MATCHES "[ \t]BitBlt\n")
+  message(FATAL_ERROR "the GDI drawing layer is not in the image")
+endif()
+
 # Resources: bitmaps 128 to 134, each exactly its file less the 14-byte file
 # header, and the version information with its names and number.
 if(RESOURCES)
