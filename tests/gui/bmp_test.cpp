@@ -108,6 +108,21 @@ TEST(BmpDecoder, RunLengthEncodedEightBitWithAbsoluteRunsDeltasAndLineEnds)
     EXPECT_EQ(p.at(2, 0), 0x0000FFu);
 }
 
+TEST(BmpDecoder, RunLengthEncodedFourBitAlternatesNibbles)
+{
+    const std::vector<uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    // Bottom row: 4 pixels alternating 1 and 2, end of line. Top row: an
+    // absolute run of 3 (indices 3, 1, 2 in two bytes), end of bitmap.
+    const std::vector<uint8_t> rle = {4, 0x12, 0, 0, 0, 3, 0x31, 0x20, 0, 1};
+    auto bytes = dib(5, 2, 4, 2, palette, rle);
+    Pixels p;
+    ASSERT_TRUE(decodeBmp(bytes.data(), bytes.size(), p));
+    EXPECT_EQ(std::vector<uint32_t>(p.data.begin() + 5, p.data.end()),
+              (std::vector<uint32_t>{0xFF0000, 0x00FF00, 0xFF0000, 0x00FF00, 0}));
+    EXPECT_EQ(std::vector<uint32_t>(p.data.begin(), p.data.begin() + 5),
+              (std::vector<uint32_t>{0x0000FF, 0xFF0000, 0x00FF00, 0, 0}));
+}
+
 TEST(BmpDecoder, TopDownImagesAreAccepted)
 {
     const std::vector<uint8_t> data = {0, 0, 255, 0, 0, 255, 0, 0};
