@@ -221,6 +221,18 @@ TEST_F(ContainerDrawTest, UpdateWithoutAContextAsksTheFrameToRedrawTheView)
     EXPECT_EQ(v->draws, 2);
 }
 
+TEST_F(ContainerDrawTest, AContainerUpdatedWithoutAContextIsRedrawnThroughTheFrame)
+{
+    auto* inner = new CViewContainer(CRect(10, 10, 60, 60));
+    frame->addView(inner);
+    auto* v = painted(inner, CRect(0, 0, 10, 10), &kRed);
+    ASSERT_TRUE(inner->isDirty());
+    inner->update(nullptr);
+    EXPECT_EQ(v->draws, 1);
+    EXPECT_FALSE(inner->isDirty());
+    EXPECT_FALSE(v->isDirty());
+}
+
 TEST_F(ContainerDrawTest, ATransparentContainerLetsItsParentRepaintWhatIsBehindIt)
 {
     drawAll();
