@@ -192,27 +192,20 @@ void CViewContainer::onMouseDown(CDrawContext* context, CPoint& where, int32_t b
     }
 }
 
-int32_t CViewContainer::onKeyDown(VstKeyCode& keyCode)
+int32_t CViewContainer::routeKey(KeyHandler handler, VstKeyCode& keyCode)
 {
     for (CCView* node = pLastView; node; node = node->pPrevious)
     {
-        const int32_t result = node->pView->onKeyDown(keyCode);
+        const int32_t result = (node->pView->*handler)(keyCode);
         if (result != -1)
             return result;
     }
     return -1;
 }
 
-int32_t CViewContainer::onKeyUp(VstKeyCode& keyCode)
-{
-    for (CCView* node = pLastView; node; node = node->pPrevious)
-    {
-        const int32_t result = node->pView->onKeyUp(keyCode);
-        if (result != -1)
-            return result;
-    }
-    return -1;
-}
+int32_t CViewContainer::onKeyDown(VstKeyCode& keyCode) { return routeKey(&CView::onKeyDown, keyCode); }
+
+int32_t CViewContainer::onKeyUp(VstKeyCode& keyCode) { return routeKey(&CView::onKeyUp, keyCode); }
 
 bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance)
 {

@@ -88,6 +88,10 @@ protected:
         CPoint savedOffsetScreen;
     };
 
+    // Children from last to first; the first answer other than -1 counts.
+    using KeyHandler = int32_t (CView::*)(VstKeyCode&);
+    int32_t routeKey(KeyHandler handler, VstKeyCode& keyCode);
+
     void createOffscreenContext();
     void releaseOffscreenContext();
     CRect localBounds() const { return CRect(0, 0, size.width(), size.height()); }
