@@ -508,6 +508,7 @@ def make_background():
 # Splash
 # ---------------------------------------------------------------------------
 
+# The trademark credit the splash shows for the plug-in format; text only.
 CREDIT = "VST PLUG-IN TECHNOLOGY BY STEINBERG MEDIA TECHNOLOGIES GMBH"
 
 

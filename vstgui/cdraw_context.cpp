@@ -10,9 +10,27 @@ namespace {
 
 bool gButtonsSwapped = false;
 
-const platform::FontSpec kSystemFontSpec{"Arial", 12, 700, 34, 2, 1, 0, 0};
+const platform::FontDescription kSystemFontDescription{"Arial", 12, 700, 34, 2, 1, 0, 0};
 
 } // namespace
+
+CDrawContext::OriginShift::OriginShift(CDrawContext* context, const CPoint& by) : context(context)
+{
+    if (!context)
+        return;
+    savedOffset = context->offset;
+    savedOffsetScreen = context->offsetScreen;
+    context->offset.offset(by.x, by.y);
+    context->offsetScreen.offset(by.x, by.y);
+}
+
+CDrawContext::OriginShift::~OriginShift()
+{
+    if (!context)
+        return;
+    context->offset = savedOffset;
+    context->offsetScreen = savedOffsetScreen;
+}
 
 CDrawContext::CDrawContext(CFrame* frame, platform::Surface* systemContext, platform::WindowRef window)
     : platform(platform::current()), systemContext(systemContext), window(window), frame(frame)
@@ -133,12 +151,12 @@ void CDrawContext::setFont(int32_t fontID, int32_t size, int32_t style)
     if (fontID < 0 || fontID >= kNumStandardFonts)
         fontID = kSystemFont;
     if (size <= 0)
-        size = kSystemFontSpec.height;
+        size = kSystemFontDescription.height;
     if (fontID == fontId && size == fontSize && style == fontStyle)
         return;
-    platform::FontSpec spec = kSystemFontSpec;
-    spec.height = size;
-    platform::Object* newFont = platform.createFont(spec);
+    platform::FontDescription description = kSystemFontDescription;
+    description.height = size;
+    platform::Object* newFont = platform.createFont(description);
     if (!newFont)
         return;
     if (systemContext)

@@ -30,6 +30,22 @@ enum CFont : int32_t
 class CDrawContext : public CReferenceCounter
 {
 public:
+    // Moves both the drawing origin and the screen offset by `by` for the
+    // life of the object; a null context is left alone.
+    class OriginShift
+    {
+    public:
+        OriginShift(CDrawContext* context, const CPoint& by);
+        ~OriginShift();
+        OriginShift(const OriginShift&) = delete;
+        OriginShift& operator=(const OriginShift&) = delete;
+
+    private:
+        CDrawContext* context;
+        CPoint savedOffset;
+        CPoint savedOffsetScreen;
+    };
+
     // Either of the last two may be null. Without a surface the context
     // obtains the window's own and gives it back when destroyed.
     CDrawContext(CFrame* frame, platform::Surface* systemContext, platform::WindowRef window);

@@ -111,15 +111,10 @@ void CView::getMouseLocation(CDrawContext* context, CPoint& point)
 {
     if (context && pParentView && pParentView->notify(this, kMsgCheckIfViewContainer) == 1)
     {
-        const CPoint savedScreen = context->offsetScreen;
-        const CPoint savedOffset = context->offset;
         CRect parentSize;
         pParentView->getViewSize(parentSize);
-        context->offsetScreen.offset(parentSize.left, parentSize.top);
-        context->offset.offset(parentSize.left, parentSize.top);
+        CDrawContext::OriginShift shift(context, CPoint(parentSize.left, parentSize.top));
         pParentView->getMouseLocation(context, point);
-        context->offsetScreen = savedScreen;
-        context->offset = savedOffset;
         return;
     }
     point = platform::current().cursorScreenPosition();

@@ -7,29 +7,25 @@
 namespace VSTGUI {
 
 CViewContainer::DrawTarget::DrawTarget(CViewContainer& container, CDrawContext* context)
-    : given(context), target(context)
+    : shift(container.bDrawInOffscreen ? nullptr : context, CPoint(container.size.left, container.size.top)),
+      target(context)
 {
-    if (container.bDrawInOffscreen)
-    {
-        if (!container.pOffscreenContext)
-            container.createOffscreenContext();
-        target = container.pOffscreenContext;
-        given = nullptr; // nothing to restore
+    if (!container.bDrawInOffscreen)
         return;
-    }
-    savedOffset = context->offset;
-    savedOffsetScreen = context->offsetScreen;
-    context->offset.offset(container.size.left, container.size.top);
-    context->offsetScreen.offset(container.size.left, container.size.top);
+    if (!container.pOffscreenContext)
+        container.createOffscreenContext();
+    target = container.pOffscreenContext;
 }
 
-CViewContainer::DrawTarget::~DrawTarget()
+CRect CViewContainer::readClip(CDrawContext* context, CRect& kept) const
 {
-    if (given)
-    {
-        given->offset = savedOffset;
-        given->offsetScreen = savedOffsetScreen;
-    }
+    CRect clip;
+    context->getClipRect(clip);
+    kept = clip;
+    // An offscreen buffer starts at the container's own top-left.
+    if (bDrawInOffscreen && pParentFrame != static_cast<const CView*>(this))
+        clip.offset(-clip.left, -clip.top);
+    return clip;
 }
 
 CViewContainer::CViewContainer(const CRect& size) : CView(size)
@@ -80,12 +76,8 @@ void CViewContainer::draw(CDrawContext* context)
     if (!target)
         return;
     const CRect r = localBounds();
-
-    CRect oldClip;
-    context->getClipRect(oldClip);
-    const CRect keptClip = oldClip;
-    if (bDrawInOffscreen && pParentFrame != static_cast<CView*>(this))
-        oldClip.offset(-oldClip.left, -oldClip.top);
+    CRect keptClip;
+    const CRect oldClip = readClip(context, keptClip);
 
     CRect newClip = r;
     target->setClipRect(newClip.bound(oldClip));
@@ -119,12 +111,8 @@ void CViewContainer::drawRect(CDrawContext* context, const CRect& updateRect)
     u.bound(size);
     CRect client = u;
     client.offset(-size.left, -size.top);
-
-    CRect oldClip;
-    context->getClipRect(oldClip);
-    const CRect keptClip = oldClip;
-    if (bDrawInOffscreen && pParentFrame != static_cast<CView*>(this))
-        oldClip.offset(-oldClip.left, -oldClip.top);
+    CRect keptClip;
+    const CRect oldClip = readClip(context, keptClip);
 
     CRect newClip = client;
     newClip.bound(oldClip);
@@ -214,16 +202,8 @@ bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, CMouseW
         return false;
     CPoint local = where;
     local.offset(-size.left, -size.top);
-    if (!context)
-        return view->onWheel(context, local, axis, distance);
-    const CPoint savedOffset = context->offset;
-    const CPoint savedOffsetScreen = context->offsetScreen;
-    context->offset.offset(size.left, size.top);
-    context->offsetScreen.offset(size.left, size.top);
-    const bool result = view->onWheel(context, local, axis, distance);
-    context->offset = savedOffset;
-    context->offsetScreen = savedOffsetScreen;
-    return result;
+    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
+    return view->onWheel(context, local, axis, distance);
 }
 
 bool CViewContainer::onWheel(CDrawContext* context, const CPoint& where, float distance)
@@ -335,13 +315,8 @@ void CViewContainer::redrawRect(CDrawContext* context, const CRect& rect)
     }
     CPoint origin(0, 0);
     pParentView->localToFrame(origin);
-    const CPoint savedOffset = context->offset;
-    const CPoint savedOffsetScreen = context->offsetScreen;
-    context->offset.offset(origin.x, origin.y);
-    context->offsetScreen.offset(origin.x, origin.y);
+    CDrawContext::OriginShift shift(context, origin);
     drawRect(context, r);
-    context->offset = savedOffset;
-    context->offsetScreen = savedOffsetScreen;
 }
 
 bool CViewContainer::isTypeOf(const char* className) const
@@ -409,41 +384,44 @@ void CViewContainer::addView(CView* view)
     view->setDirty(true);
 }
 
-void CViewContainer::forgetFocusOn(CView* view)
+void CViewContainer::detachChild(CView* view, bool withRelease)
 {
-    if (!pParentFrame)
-        return;
-    CView* focus = pParentFrame->getFocusView();
-    if (!focus)
-        return;
     // The focus may sit inside the view that goes: it must not outlive it.
-    if (focus == view ||
-        (view->isTypeOf("CViewContainer") && static_cast<CViewContainer*>(view)->isDescendant(focus)))
-        pParentFrame->setFocusView(nullptr);
+    if (pParentFrame)
+    {
+        CView* focus = pParentFrame->getFocusView();
+        if (focus && (focus == view || (view->isTypeOf("CViewContainer") &&
+                                        static_cast<CViewContainer*>(view)->isDescendant(focus))))
+            pParentFrame->setFocusView(nullptr);
+    }
+    view->onRemoved(this);
+    if (view->isTypeOf("CViewContainer"))
+        static_cast<CViewContainer*>(view)->attachSubtree(nullptr);
+    view->pParentFrame = nullptr;
+    view->pParentView = nullptr;
+    if (withRelease)
+        view->release();
 }
 
 void CViewContainer::removeView(CView* view, bool withRelease)
 {
     if (!view)
         return;
-    forgetFocusOn(view);
-    for (CCView* node = pFirstView; node; node = node->pNext)
+    CCView* node = pFirstView;
+    while (node && node->pView != view)
+        node = node->pNext;
+    if (!node)
     {
-        if (node->pView != view)
-            continue;
-        view->onRemoved(this);
-        if (view->isTypeOf("CViewContainer"))
-            static_cast<CViewContainer*>(view)->attachSubtree(nullptr);
-        view->pParentFrame = nullptr;
-        view->pParentView = nullptr;
-        if (withRelease)
-            view->release();
-        (node->pPrevious ? node->pPrevious->pNext : pFirstView) = node->pNext;
-        (node->pNext ? node->pNext->pPrevious : pLastView) = node->pPrevious;
-        delete node;
-        view->release();
+        // Not a child: only a focus on it is dropped.
+        if (pParentFrame && pParentFrame->getFocusView() == view)
+            pParentFrame->setFocusView(nullptr);
         return;
     }
+    detachChild(view, withRelease);
+    (node->pPrevious ? node->pPrevious->pNext : pFirstView) = node->pNext;
+    (node->pNext ? node->pNext->pPrevious : pLastView) = node->pPrevious;
+    delete node;
+    view->release();
 }
 
 void CViewContainer::removeAll(bool withRelease)
@@ -454,14 +432,7 @@ void CViewContainer::removeAll(bool withRelease)
     {
         CCView* next = node->pNext;
         CView* view = node->pView;
-        forgetFocusOn(view);
-        view->onRemoved(this);
-        if (view->isTypeOf("CViewContainer"))
-            static_cast<CViewContainer*>(view)->attachSubtree(nullptr);
-        view->pParentFrame = nullptr;
-        view->pParentView = nullptr;
-        if (withRelease)
-            view->release();
+        detachChild(view, withRelease);
         delete node;
         view->release();
         node = next;

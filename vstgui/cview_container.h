@@ -78,15 +78,18 @@ protected:
     {
     public:
         DrawTarget(CViewContainer& container, CDrawContext* context);
-        ~DrawTarget();
         CDrawContext* get() const { return target; }
 
     private:
-        CDrawContext* given;
+        CDrawContext::OriginShift shift;
         CDrawContext* target;
-        CPoint savedOffset;
-        CPoint savedOffsetScreen;
     };
+
+    // The given context's clip in this container's drawing coordinates;
+    // kept receives it as read, for restoring afterwards.
+    CRect readClip(CDrawContext* context, CRect& kept) const;
+    // Everything removing a child does before its list node goes.
+    void detachChild(CView* view, bool withRelease);
 
     // Children from last to first; the first answer other than -1 counts.
     using KeyHandler = int32_t (CView::*)(VstKeyCode&);
@@ -96,7 +99,6 @@ protected:
     void releaseOffscreenContext();
     CRect localBounds() const { return CRect(0, 0, size.width(), size.height()); }
     void drawBackground(CDrawContext* target, const CRect& rect, const CRect& destination);
-    void forgetFocusOn(CView* view);
     void attachSubtree(CFrame* frame);
 
     CCView* pFirstView = nullptr;

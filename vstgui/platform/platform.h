@@ -29,7 +29,7 @@ enum class PenStyle
     dash
 };
 
-struct FontSpec
+struct FontDescription
 {
     const char* face;
     int32_t height;
@@ -61,7 +61,7 @@ public:
     // that was selected before. createSolidBrush answers null on failure.
     virtual Object* createPen(PenStyle style, int32_t width, CColor colour) = 0;
     virtual Object* createSolidBrush(CColor colour) = 0;
-    virtual Object* createFont(const FontSpec& spec) = 0;
+    virtual Object* createFont(const FontDescription& description) = 0;
     virtual Object* selectObject(Surface* surface, Object* object) = 0;
     virtual Object* currentObject(Surface* surface, ObjectKind kind) = 0;
     virtual void destroyObject(Object* object) = 0;

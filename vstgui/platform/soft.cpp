@@ -207,7 +207,7 @@ Object* SoftPlatform::createSolidBrush(CColor colour)
     return new Object{ObjectKind::brush, false, colour};
 }
 
-Object* SoftPlatform::createFont(const FontSpec&)
+Object* SoftPlatform::createFont(const FontDescription&)
 {
     ++stats.fontsCreated;
     ++stats.liveObjects;

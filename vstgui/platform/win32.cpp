@@ -179,17 +179,17 @@ Object* Win32Platform::createSolidBrush(CColor colour)
     return reinterpret_cast<Object*>(CreateBrushIndirect(&brush));
 }
 
-Object* Win32Platform::createFont(const FontSpec& spec)
+Object* Win32Platform::createFont(const FontDescription& description)
 {
     LOGFONTA font = {};
-    font.lfHeight = spec.height;
-    font.lfWeight = spec.weight;
-    font.lfCharSet = spec.charSet;
-    font.lfOutPrecision = spec.outPrecision;
-    font.lfClipPrecision = spec.clipPrecision;
-    font.lfQuality = spec.quality;
-    font.lfPitchAndFamily = spec.pitchAndFamily;
-    lstrcpynA(font.lfFaceName, spec.face, LF_FACESIZE);
+    font.lfHeight = description.height;
+    font.lfWeight = description.weight;
+    font.lfCharSet = description.charSet;
+    font.lfOutPrecision = description.outPrecision;
+    font.lfClipPrecision = description.clipPrecision;
+    font.lfQuality = description.quality;
+    font.lfPitchAndFamily = description.pitchAndFamily;
+    lstrcpynA(font.lfFaceName, description.face, LF_FACESIZE);
     return reinterpret_cast<Object*>(CreateFontIndirectA(&font));
 }
 

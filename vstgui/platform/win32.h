@@ -20,7 +20,7 @@ public:
 
     Object* createPen(PenStyle style, int32_t width, CColor colour) override;
     Object* createSolidBrush(CColor colour) override;
-    Object* createFont(const FontSpec& spec) override;
+    Object* createFont(const FontDescription& font) override;
     Object* selectObject(Surface* surface, Object* object) override;
     Object* currentObject(Surface* surface, ObjectKind kind) override;
     void destroyObject(Object* object) override;
