@@ -35,16 +35,15 @@ void passThrough(float** inputs, float** outputs, VstInt32 sampleFrames)
 }
 }  // namespace
 
-float wrapToPattern(double sixteenths)
+double wrapToPattern(double sixteenths)
 {
     if (!std::isfinite(sixteenths))
-        return 0.0f;
+        return 0.0;
     // Equal to subtracting 16 until below 16, for every value where that ends.
     double wrapped = std::fmod(sixteenths, 16.0);
     if (wrapped < 0.0)
         wrapped += 16.0;
-    float position = static_cast<float>(wrapped);
-    return position < 16.0f ? position : 0.0f;
+    return wrapped < 16.0 ? wrapped : 0.0;
 }
 
 void GateEngine::reset()
@@ -69,7 +68,7 @@ GateBlock GateEngine::prepareBlock(double tempo, double ppqPos, const SharedFloa
     block.rampStep = static_cast<float>(1.0 / (rate * static_cast<double>(kRampSeconds)));
     if (std::isfinite(T) && T > 0.0f)
     {
-        block.increment = static_cast<float>(T / (15.0 * rate));
+        block.increment = T / (15.0 * rate);
         const float stepMs = static_cast<float>(15000.0 / T);
         block.rampStart = static_cast<float>((stepMs - 2.0) / stepMs);
         // A tempo so slow that a step overflows float: the ramp is beyond reach.
@@ -79,12 +78,10 @@ GateBlock GateEngine::prepareBlock(double tempo, double ppqPos, const SharedFloa
     else
     {
         // No usable tempo: hold the reported position and never ramp.
-        block.increment = 0.0f;
+        block.increment = 0.0;
         block.rampStart = 1.0f;
     }
-
-    const float sixteenths = narrow(ppqPos) * 4.0f;
-    block.position = sixteenths >= 0.0f && sixteenths < 16.0f ? sixteenths : wrapToPattern(sixteenths);
+    block.start = wrapToPattern(ppqPos * 4.0);
 
     float largest = 0.0f;
     for (int i = 0; i < kNumSteps; ++i)
@@ -92,11 +89,56 @@ GateBlock GateEngine::prepareBlock(double tempo, double ppqPos, const SharedFloa
         block.snapshot[i] = stepGain(params[i].load());
         largest = std::max(largest, std::fabs(block.snapshot[i]));
     }
+    const double rest = 1.0 - static_cast<double>(block.rampStart);
+    for (int i = 0; i < kNumSteps; ++i)
+        block.decayPeak[i] = static_cast<float>(block.snapshot[(i + 1) & 15] + block.snapshot[i] * rest);
     // DECAY's ramp peaks at g * (1 - rampStart) + 1, below this bound, so the bound
     // only binds where a step is shorter than the ramp and the rules climb without end.
     block.bound = 1.0f + largest;
     return block;
 }
+
+namespace
+{
+// Sample i sits at start + i * increment, less 16 for every pass through the
+// pattern. Forming each position from the block start, rather than adding the
+// increment sample by sample, keeps the error far below one sample.
+class PatternClock
+{
+public:
+    explicit PatternClock(const GateBlock& block)
+        : start(block.start), base(block.start), increment(block.increment), coarse(!(block.increment < 16.0))
+    {
+    }
+
+    double at(VstInt32 i)
+    {
+        const double offset = static_cast<double>(i) * increment;
+        if (coarse)  // a whole pattern or more per sample: no phase left to track
+            return wrapToPattern(start + offset);
+        double w = base + offset;
+        if (w >= 16.0)
+        {
+            base -= 16.0;
+            w -= 16.0;
+        }
+        return w;
+    }
+
+private:
+    double start;
+    double base;
+    double increment;
+    bool coarse;
+};
+
+// The final 2 ms of a HOLD step move toward the next step's value and stop there.
+float holdRamp(float env, float next, float diff, float rampStep)
+{
+    const float step = std::fabs(diff) * rampStep;
+    return env < next ? std::min(env + step, next) : std::max(env - step, next);
+}
+}  // namespace
 
 void GateEngine::process(const VstTimeInfo* time, const SharedFloat* params, float** inputs, float** outputs,
                          VstInt32 sampleFrames)
@@ -109,7 +151,7 @@ void GateEngine::process(const VstTimeInfo* time, const SharedFloat* params, flo
     }
 
     const GateBlock block = prepareBlock(time->tempo, time->ppqPos, params);
-    position = block.position;
+    position = static_cast<float>(block.start);
     if (sampleFrames <= 0)
         return;
 
@@ -119,34 +161,39 @@ void GateEngine::process(const VstTimeInfo* time, const SharedFloat* params, flo
     float* outR = outputs[1];
     const SharedFloat& mode = params[kModeParam];
 
-    float pos = block.position;
+    PatternClock clock(block);
     float env = envelope;
     for (VstInt32 i = 0; i < sampleFrames; ++i)
     {
-        if (pos >= 16.0f)
-        {
-            pos -= 16.0f;
-            if (pos >= 16.0f)  // more than a whole pattern per sample
-                pos = wrapToPattern(pos);
-        }
-        const int idx = static_cast<int>(pos);
+        const double w = clock.at(i);
+        // Rounding may leave w a hair outside [0, 16); the mask keeps the index in the pattern.
+        const int idx = static_cast<int>(w) & 15;
         const float g = block.snapshot[idx];
-        const float diff = block.snapshot[(idx + 1) & 15] - g;
-        const float frac = pos - static_cast<float>(idx);
+        const float next = block.snapshot[(idx + 1) & 15];
+        const float diff = next - g;
+        const float frac = static_cast<float>(w - idx);
 
         if (mode.load() < 0.5f)
-            env = frac < block.rampStart ? g : env + diff * block.rampStep;
+        {
+            env = frac < block.rampStart ? g : holdRamp(env, next, diff, block.rampStep);
+        }
+        else if (frac >= block.rampStart && g + diff > 0.5f)
+        {
+            const float peak = block.decayPeak[idx];
+            if (env < peak)
+                env = std::min(env + block.rampStep, peak);
+        }
         else
-            env = frac >= block.rampStart && g + diff > 0.5f ? env + block.rampStep : g * (1.0f - frac);
+        {
+            env = g * (1.0f - frac);
+        }
         env = std::min(std::max(env, -block.bound), block.bound);
 
         const float left = inL[i];
         const float right = inR[i];
         outL[i] = left * env;
         outR[i] = right * env;
-        // Single-precision addition rounds exactly as the sum taken in double and narrowed.
-        pos += block.increment;
     }
-    position = pos;
+    position = static_cast<float>(clock.at(sampleFrames));
     envelope = env;
 }

@@ -8,12 +8,17 @@
 // Values that hold for one processing block.
 struct GateBlock
 {
-    float position;   // sixteenths into the pattern, 0 <= position < 16
-    float increment;  // sixteenths per sample
+    // Sixteenths into the pattern, 0 <= start < 16, and sixteenths per sample.
+    // Both stay in double: a float position loses whole samples late in a song.
+    double start;
+    double increment;
     float rampStep;   // gain change per sample of a full 2 ms swing
     float rampStart;  // fraction of a step where its final 2 ms begin
     float bound;      // the envelope never leaves [-bound, bound]
     float snapshot[kNumSteps];
+    // DECAY's rise before an open step stops here: the next step's value plus
+    // what is left of the fall at rampStart.
+    float decayPeak[kNumSteps];
 };
 
 class GateEngine
@@ -36,6 +41,7 @@ public:
 
     GateBlock prepareBlock(double tempo, double ppqPos, const SharedFloat* params) const;
 
+    // Position of the next sample, in sixteenths.
     float getPosition() const { return position; }
     float getEnvelope() const { return envelope; }
 
@@ -46,4 +52,4 @@ private:
 };
 
 // Brings any finite position (in sixteenths) into [0, 16); non-finite gives 0.
-float wrapToPattern(double sixteenths);
+double wrapToPattern(double sixteenths);

@@ -190,11 +190,11 @@ TEST_F(EngineRobustness, ExtremeStepValuesAreLimited)
 
 TEST_F(EngineRobustness, GainBoundHoldsWhenRampsNeverEnd)
 {
-    // At 8000 BPM every sample is inside the ramp; alternating steps pump the envelope, which
-    // must stop at 1 + the largest step value.
-    const float steps[kSteps] = {1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1, 1, -1};
-    ls.setPattern(steps, 0.0f);
-    ls.setSampleRate(1.0f);  // rampStep 500: every ramp sample overshoots
+    // At 8000 BPM a step is shorter than the 2 ms ramp, so every sample is inside it and
+    // DECAY's rise heads past 2; the envelope must stop at 1 + the largest step value.
+    const float steps[kSteps] = {1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+    ls.setPattern(steps, 1.0f);
+    ls.setSampleRate(1.0f);  // rampStep 500: the rise reaches its end in one sample
     double ppq = 0.0;
     bool reachedBound = false;
     for (int b = 0; b < 200; ++b)

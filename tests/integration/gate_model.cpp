@@ -23,22 +23,22 @@ BlockConstants blockConstants(double tempo, float engineRate)
         c.rampStart = 1.0f;
         return c;
     }
-    c.increment = static_cast<float>(static_cast<double>(c.tempo) / (15.0 * rate));
+    c.increment = static_cast<double>(c.tempo) / (15.0 * rate);
     c.stepMs = static_cast<float>(15000.0 / static_cast<double>(c.tempo));
     c.rampStart = static_cast<float>((static_cast<double>(c.stepMs) - 2.0) / static_cast<double>(c.stepMs));
     return c;
 }
 
-float blockStartPosition(double ppqPos)
+double blockStartPosition(double ppqPos)
 {
-    float p = static_cast<float>(static_cast<double>(static_cast<float>(ppqPos)) * 4.0);
+    double p = ppqPos * 4.0;
     if (!std::isfinite(p))
-        return 0.0f;
-    p = std::fmod(p, 16.0f);
-    if (p < 0.0f)
-        p += 16.0f;
-    if (p == 16.0f)
-        p = 0.0f;
+        return 0.0;
+    p = std::fmod(p, 16.0);
+    if (p < 0.0)
+        p += 16.0;
+    if (p == 16.0)
+        p = 0.0;
     return p;
 }
 
@@ -101,7 +101,6 @@ void GateModel::process(const VstTimeInfo* time, const float* inL, const float* 
     }
 
     constants_ = blockConstants(time->tempo, engineRate_);
-    position_ = blockStartPosition(time->ppqPos);
 
     float largest = 0.0f;
     for (int s = 0; s < kSteps; ++s)
@@ -115,19 +114,26 @@ void GateModel::process(const VstTimeInfo* time, const float* inL, const float* 
     }
     bound_ = 1.0f + largest;
 
-    const float increment = constants_.increment;
+    const double increment = constants_.increment;
     const float rampStep = constants_.rampStep;
     const float rampStart = constants_.rampStart;
+    const double start = blockStartPosition(time->ppqPos);
+    position_ = static_cast<float>(start);
 
-    for (int i = 0; i < frames; ++i)
+    double passes = 0.0;  // 16 for every time the pattern came round within the block
+    double p = start;
+    for (int i = 0; i <= frames; ++i)
     {
-        float p = position_;
-        if (p >= 16.0f)
+        p = start - passes + i * increment;
+        if (increment >= 16.0)  // a pattern or more per sample
+            p = blockStartPosition((start + i * increment) / 4.0);
+        else if (p >= 16.0)
         {
-            p -= 16.0f;
-            if (p >= 16.0f)
-                p = std::fmod(p, 16.0f);
+            passes += 16.0;
+            p -= 16.0;
         }
+        if (i == frames)
+            break;
         if (tracing_)
             trace_.push_back(p);
 
@@ -135,21 +141,24 @@ void GateModel::process(const VstTimeInfo* time, const float* inL, const float* 
         const float g = snapshot_[idx];
         const float next = snapshot_[(idx + 1) & 15];
         const float diff = next - g;
-        const float frac = p - static_cast<float>(idx);
+        const float frac = static_cast<float>(p - idx);
 
         float env = envelope_;
         if (params_[kModeIndex] < 0.5f)
         {
             if (frac < rampStart)
                 env = g;
+            else if (env < next)
+                env = std::min(next, env + std::fabs(diff) * rampStep);
             else
-                env = env + diff * rampStep;
+                env = std::max(next, env - std::fabs(diff) * rampStep);
         }
         else
         {
             const float nextAgain = g + diff;
+            const float peak = static_cast<float>(next + g * (1.0 - static_cast<double>(rampStart)));
             if (frac >= rampStart && nextAgain > 0.5f)
-                env = env + rampStep;
+                env = std::max(env, std::min(peak, env + rampStep));
             else
                 env = g * (1.0f - frac);
         }
@@ -160,9 +169,16 @@ void GateModel::process(const VstTimeInfo* time, const float* inL, const float* 
         const float r = inR[i];
         outL[i] = l * env;
         outR[i] = r * env;
-
-        position_ = static_cast<float>(static_cast<double>(p) + static_cast<double>(increment));
     }
+    if (frames > 0)
+        position_ = static_cast<float>(p);
+}
+
+std::string describe(double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
 }
 
 std::string describe(float value)

@@ -22,7 +22,7 @@ struct BlockConstants
 {
     bool tempoUsable;  // false: tempo not finite or not above zero, so no advance and no ramps
     float tempo;       // T
-    float increment;   // sixteenths per sample
+    double increment;  // sixteenths per sample
     float rampStep;    // gain change per sample in the final 2 ms
     float stepMs;
     float rampStart;   // fraction of a step where the ramp begins
@@ -30,7 +30,7 @@ struct BlockConstants
 
 BlockConstants blockConstants(double tempo, float engineRate);
 // Song position in quarter notes -> step position in [0, 16).
-float blockStartPosition(double ppqPos);
+double blockStartPosition(double ppqPos);
 
 class GateModel
 {
@@ -55,7 +55,7 @@ public:
     float lastBound() const { return bound_; }
     // Start position of every sample of the last block, when tracing is on.
     void setTracing(bool on) { tracing_ = on; }
-    const std::vector<float>& trace() const { return trace_; }
+    const std::vector<double>& trace() const { return trace_; }
 
 private:
     float params_[kNumParams];
@@ -67,7 +67,7 @@ private:
     float snapshot_[kSteps] = {};
     float bound_ = 1.0f;
     bool tracing_ = false;
-    std::vector<float> trace_;
+    std::vector<double> trace_;
 };
 
 // Drives one plug-in instance and one model with identical calls.
@@ -104,5 +104,6 @@ private:
 
 // Readable form of a float with its bit pattern, for failure messages.
 std::string describe(float value);
+std::string describe(double value);
 
 }  // namespace quelt_model

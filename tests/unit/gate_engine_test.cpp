@@ -28,7 +28,7 @@ TEST(GateEngine, BlockValuesAt120BpmAnd44100Hz)
     EXPECT_NEAR(1.0 / block.increment, 5512.5, 1e-3);
     EXPECT_FLOAT_EQ(block.rampStep, 0.011337868f);
     EXPECT_FLOAT_EQ(block.rampStart, 0.984f);
-    EXPECT_EQ(block.position, 0.0f);
+    EXPECT_EQ(block.start, 0.0f);
     EXPECT_EQ(block.bound, 2.0f);
 }
 
@@ -36,20 +36,20 @@ TEST(GateEngine, SongPositionWrapsOntoTheSixteenSteps)
 {
     GateEngine engine;
     Params p;
-    EXPECT_EQ(engine.prepareBlock(120, 4.0, p.values).position, 0.0f);
-    EXPECT_NEAR(engine.prepareBlock(120, 7.9, p.values).position, 15.6f, 1e-5);
-    EXPECT_EQ(engine.prepareBlock(120, 1000.25, p.values).position, 1.0f);
+    EXPECT_EQ(engine.prepareBlock(120, 4.0, p.values).start, 0.0f);
+    EXPECT_NEAR(engine.prepareBlock(120, 7.9, p.values).start, 15.6f, 1e-5);
+    EXPECT_EQ(engine.prepareBlock(120, 1000.25, p.values).start, 1.0f);
     // Pre-roll: a sixteenth before the song start is the last step.
-    EXPECT_EQ(engine.prepareBlock(120, -0.25, p.values).position, 15.0f);
-    EXPECT_EQ(engine.prepareBlock(120, -4.0, p.values).position, 0.0f);
+    EXPECT_EQ(engine.prepareBlock(120, -0.25, p.values).start, 15.0f);
+    EXPECT_EQ(engine.prepareBlock(120, -4.0, p.values).start, 0.0f);
     for (double bad : {std::nan(""), double(INFINITY), -double(INFINITY), 1e30, -1e30, 1e300})
     {
-        float position = engine.prepareBlock(120, bad, p.values).position;
-        EXPECT_GE(position, 0.0f) << bad;
-        EXPECT_LT(position, 16.0f) << bad;
+        double position = engine.prepareBlock(120, bad, p.values).start;
+        EXPECT_GE(position, 0.0) << bad;
+        EXPECT_LT(position, 16.0) << bad;
     }
     // Just below zero rounds up to 16 in float; it must land on step 1 instead.
-    float tiny = engine.prepareBlock(120, -1e-9, p.values).position;
+    double tiny = engine.prepareBlock(120, -1e-9, p.values).start;
     EXPECT_TRUE(tiny >= 0.0f && tiny < 16.0f) << tiny;
 }
 
@@ -73,7 +73,7 @@ TEST(GateEngine, UnusableTempoHoldsThePositionWithoutRamps)
         GateBlock block = engine.prepareBlock(tempo, 1.0, p.values);
         EXPECT_EQ(block.increment, 0.0f) << tempo;
         EXPECT_EQ(block.rampStart, 1.0f) << tempo;
-        EXPECT_EQ(block.position, 4.0f);
+        EXPECT_EQ(block.start, 4.0f);
     }
 }
 
