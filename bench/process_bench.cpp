@@ -25,6 +25,16 @@ VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*
 struct Buffers
 {
     explicit Buffers(int frames) : left(frames, 0.5f), right(frames, -0.25f), outLeft(frames), outRight(frames) {}
+    // A reverb tail dying away from 1e-30 into the subnormal range and below.
+    void fillTail()
+    {
+        float level = 1e-30f;
+        for (size_t i = 0; i < left.size(); ++i, level = level > 1e-44f ? level * 0.9f : 1e-30f)
+        {
+            left[i] = level;
+            right[i] = -level;
+        }
+    }
     std::vector<float> left, right, outLeft, outRight;
     float* in[2] = {left.data(), right.data()};
     float* out[2] = {outLeft.data(), outRight.data()};
@@ -38,13 +48,15 @@ void perFrame(benchmark::State& state, int frames)
                            benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void Gate(benchmark::State& state, float mode)
+void Gate(benchmark::State& state, float mode, bool tail = false)
 {
     const int frames = static_cast<int>(state.range(0));
     Quelt effect(host);
     effect.setParameter(16, mode);
     effect.resume();
     Buffers b(frames);
+    if (tail)
+        b.fillTail();
     timeInfo.tempo = 120.0;
     timeInfo.ppqPos = 0.0;
     const double quartersPerBlock = frames * 120.0 / (60.0 * 44100.0);
@@ -59,6 +71,8 @@ void Gate(benchmark::State& state, float mode)
 
 void Hold(benchmark::State& state) { Gate(state, 0.0f); }
 void Decay(benchmark::State& state) { Gate(state, 1.0f); }
+void HoldTail(benchmark::State& state) { Gate(state, 0.0f, true); }
+void DecayTail(benchmark::State& state) { Gate(state, 1.0f, true); }
 
 // The floor: both channels times one constant.
 void PlainGain(benchmark::State& state)
@@ -82,6 +96,8 @@ void PlainGain(benchmark::State& state)
 BENCHMARK(PlainGain)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(Hold)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(Decay)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(HoldTail)->Arg(512);
+BENCHMARK(DecayTail)->Arg(512);
 
 // Collects ns per frame of every run so the ratios can be printed at the end.
 class RatioReporter : public benchmark::ConsoleReporter
@@ -117,6 +133,15 @@ int main(int argc, char** argv)
             std::printf("%-8s %8s %12.3f %12.3f %12.2f\n", mode, block, gate->second, plain->second,
                         gate->second / plain->second);
         }
+    // Subnormal input must cost what normal input costs.
+    for (const char* mode : {"Hold", "Decay"})
+    {
+        auto tail = reporter.nsPerFrame.find(std::string(mode) + "Tail/512");
+        auto normal = reporter.nsPerFrame.find(std::string(mode) + "/512");
+        if (tail != reporter.nsPerFrame.end() && normal != reporter.nsPerFrame.end())
+            std::printf("%-8s %8s %12.3f %12s %12.2f  (subnormal tail / normal input)\n", mode, "512", tail->second,
+                        "", tail->second / normal->second);
+    }
     benchmark::Shutdown();
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <ctime>
 #include <new>
 
+#include "effect/denormal_guard.h"
 #include "host/vst_text.h"
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
@@ -66,6 +67,7 @@ void Quelt::setSampleRate(float rate)
 
 void Quelt::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
+    const DenormalGuard noSubnormals;
     engine.process(getTimeInfo(kVstPpqPosValid | kVstTempoValid), params, inputs, outputs, sampleFrames);
 }
 

@@ -11,6 +11,10 @@
 #include <limits>
 #include <vector>
 
+#if defined(__SSE__)
+#include <xmmintrin.h>
+#endif
+
 using quelt_model::GateModel;
 using quelt_model::kModeIndex;
 using quelt_model::kSteps;
@@ -208,5 +212,30 @@ TEST_F(EngineRobustness, GainBoundHoldsWhenRampsNeverEnd)
     }
     EXPECT_TRUE(reachedBound) << "the bound never came into play; the case does not test it";
 }
+
+#if defined(__SSE__)
+// Subnormal input is read as zero while the plug-in runs, and whatever the host had
+// set in the SSE control register is there again when processing returns.
+TEST_F(EngineRobustness, SubnormalsFlushInsideAndTheHostKeepsItsFloatState)
+{
+    const unsigned defaults = 0x1F80;  // all exceptions masked, round to nearest
+    const unsigned hostStates[] = {defaults, defaults | 0x8040, defaults | 0x6000, defaults | 0x2000 | 0x003F};
+    host.setParameter(kModeIndex, 0.0f);
+    for (int s = 0; s < kSteps; ++s)
+        host.setParameter(s, 1.0f);
+    host.fillInput(1e-40f, -1e-41f);
+    for (unsigned state : hostStates)
+    {
+        _mm_setcsr(state);
+        host.setTransport(0.5, 120.0);
+        host.process(64);
+        const unsigned after = _mm_getcsr();
+        _mm_setcsr(defaults);
+        EXPECT_EQ(after, state);
+        EXPECT_EQ(host.output(0)[10], 0.0f) << "state " << std::hex << state;
+        EXPECT_EQ(host.output(1)[10], 0.0f) << "state " << std::hex << state;
+    }
+}
+#endif
 
 }  // namespace
