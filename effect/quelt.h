@@ -53,6 +53,3 @@ private:
     SharedFloat params[kNumParams];
     GateEngine engine;
 };
-
-// Creates the effect for the exported entry point.
-AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

@@ -93,3 +93,6 @@ protected:
     std::atomic<VstInt32> curProgram;  // switched by the host while MIDI may set parameters
     AEffect cEffect;
 };
+
+// Supplied by the effect: makes the one effect that the entry point hands to the host.
+AudioEffect* createEffectInstance(audioMasterCallback audioMaster);

@@ -1,7 +1,7 @@
 // The library's exported entry point: VSTPluginMain, also exported as main.
 #include "host/plugin_entry.h"
 
-#include "effect/quelt.h"
+#include "host/audio_effect.h"
 #include "host/vst_interface.h"
 
 #if defined(_WIN32)

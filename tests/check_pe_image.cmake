@@ -1,6 +1,6 @@
 # Checks a built plug-in DLL without running it: the PE format and machine, the
 # two exported entry points and nothing else, and imports from system DLLs only.
-# Usage: cmake -DDLL=... -DOBJDUMP=... -DMACHINE=x86|x86_64 -P check_pe_image.cmake
+# Usage: cmake -DDLL=... -DOBJDUMP=... -DMACHINE=x86|x86_64 -DTOOLKIT=ON|OFF -P check_pe_image.cmake
 if(NOT EXISTS "${DLL}")
   message(FATAL_ERROR "no such file: ${DLL}")
 endif()
@@ -49,9 +49,15 @@ foreach(line IN LISTS import_lines)
 endforeach()
 message(STATUS "${DLL}: ${format}, exports VSTPluginMain and main")
 
-# The GDI drawing layer is inside: bitmaps load from the module's resources.
-if(NOT dump MATCHES "[ \t]LoadBitmapA\n" OR NOT dump MATCHES "[ \t]BitBlt\n")
+# The GDI drawing layer is inside exactly when the plug-in links the toolkit.
+set(has_gdi FALSE)
+if(dump MATCHES "[ \t]LoadBitmapA\n" AND dump MATCHES "[ \t]BitBlt\n")
+  set(has_gdi TRUE)
+endif()
+if(TOOLKIT AND NOT has_gdi)
   message(FATAL_ERROR "the GDI drawing layer is not in the image")
+elseif(NOT TOOLKIT AND dump MATCHES "DLL Name: (gdi32|GDI32)")
+  message(FATAL_ERROR "the image imports GDI, but the plug-in does not link the toolkit")
 endif()
 
 # Resources: bitmaps 128 to 134, each exactly its file less the 14-byte file

@@ -4,7 +4,6 @@
 #include "gui_test_support.h"
 #include "scene.h"
 
-#include "host/plugin_entry.h"
 #include "vstgui/platform/win32.h"
 
 #include <windows.h>
@@ -73,7 +72,7 @@ std::string firstDifference(const Pixels& a, const Pixels& b)
 class BackendAgreementTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite() { hInstance = GetModuleHandleA(nullptr); }
+    static void SetUpTestSuite() { platform::setModuleHandle(GetModuleHandleA(nullptr)); }
 
     void SetUp() override { platform::install(&platform::win32Platform()); }
     void TearDown() override

@@ -12,6 +12,7 @@ namespace platform {
 namespace {
 
 Platform* gInstalled = nullptr;
+void* gModule = nullptr;
 
 Platform& defaultPlatform()
 {
@@ -27,6 +28,10 @@ Platform& defaultPlatform()
 Platform& current() { return gInstalled ? *gInstalled : defaultPlatform(); }
 
 void install(Platform* platform) { gInstalled = platform; }
+
+void setModuleHandle(void* module) { gModule = module; }
+
+void* moduleHandle() { return gModule; }
 
 } // namespace platform
 } // namespace VSTGUI

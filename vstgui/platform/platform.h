@@ -102,5 +102,11 @@ public:
 Platform& current();
 void install(Platform* platform);
 
+// The module whose resources hold the bitmaps and whose name goes into window
+// classes: handed over once by whoever loads the toolkit (the plug-in's entry
+// point, or a program that links the toolkit itself). Null means the program.
+void setModuleHandle(void* module);
+void* moduleHandle();
+
 } // namespace platform
 } // namespace VSTGUI

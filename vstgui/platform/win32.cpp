@@ -1,7 +1,5 @@
 #include "vstgui/platform/win32.h"
 
-#include "host/plugin_entry.h"
-
 #include <windows.h>
 
 namespace VSTGUI {
@@ -273,7 +271,7 @@ void Win32Platform::copy(Surface* target, const CRect& d, Surface* source, CPoin
 
 Image* Win32Platform::loadImage(int32_t resourceId)
 {
-    HBITMAP image = LoadBitmapA(static_cast<HINSTANCE>(hInstance), MAKEINTRESOURCEA(resourceId & 0xFFFF));
+    HBITMAP image = LoadBitmapA(static_cast<HINSTANCE>(moduleHandle()), MAKEINTRESOURCEA(resourceId & 0xFFFF));
     return reinterpret_cast<Image*>(image);
 }
 
