@@ -23,9 +23,12 @@ install_missing() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
+# build PRESET [cmake options...]
 build() {
-  cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" -j "$(nproc)"
+  local preset=$1
+  shift
+  cmake --preset "$preset" "$@" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)"
 }
 
 case "${1:-}" in
@@ -41,7 +44,7 @@ case "${1:-}" in
     log=$(mktemp)
     for preset in native asan tsan win64 win32; do
       echo "=== $preset ==="
-      build "$preset"
+      build "$preset" -DQUELT_WERROR=ON
       ctest --preset "$preset" -j 2 2>&1 | tee "$log" || status=1
       # "100% tests passed, 0 tests failed out of 200"
       if summary=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log"); then
