@@ -105,6 +105,18 @@ TEST(QueltEndToEnd, DemoThroughTheGateInHold)
     EXPECT_EQ(summary.pattern, pattern) << r.out;
 }
 
+TEST(QueltEndToEnd, StepsRowShowsThePatternInEveryMode)
+{
+    const std::string pattern = "x.xx...xx.x....x";
+    for (const char* mode : {"hold", "decay"}) {
+        SCOPED_TRACE(mode);
+        const ProcessResult r =
+            runRender({"--seconds", "0.5", "--pattern", pattern, "--mode", mode, "-o", scratchFile("out.wav")});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(parseSummary(r.out).pattern, pattern) << r.out;
+    }
+}
+
 TEST(QueltEndToEnd, FileWithPreRollAtAnotherRate)
 {
     const std::string pattern = "xx..x...xxx.x..x";

@@ -128,6 +128,27 @@ TEST(RenderOptions, RangeEdgesAreAccepted)
     EXPECT_EQ(parse({"--seconds", "3600"}).seconds, 3600.0);
 }
 
+TEST(RenderOptions, NumbersArePlainDecimals)
+{
+    const struct
+    {
+        const char* text;
+        double value;
+    } accepted[] = {{"48", 48.0},   {"+48", 48.0},     {"48.", 48.0},   {"48.25", 48.25},
+                    {".5e2", 50.0}, {"4.8E+1", 48.0}, {"480e-1", 48.0}, {"0048", 48.0}};
+    for (const auto& a : accepted)
+        EXPECT_EQ(parse({"--tempo", a.text}).tempo, a.value) << a.text;
+    EXPECT_EQ(parse({"--start", "-.25"}).startQuarters, -0.25);
+    EXPECT_EQ(parse({"--rate", "+08000"}).sampleRate, 8000);
+
+    // strtod reads all of these as numbers; none is a plain decimal.
+    for (const char* text : {"0x30", "0X1E", "0x1p5", "infinity", "-inf", "+nan", "nan(1)", "1e", "1e+", "e5",
+                             ".", "-", "+-30", "3O", "30 ", "\t30", "1,5", "1.5.0", "0b110000"})
+        expectUsageError({"--tempo", text}, "--tempo: '" + std::string(text) + "' is not a number");
+    for (const char* text : {"0x1F40", "8e3", "8000.0", " 8000", "8000 ", "+-8000", "0b1"})
+        expectUsageError({"--rate", text}, "--rate: '" + std::string(text) + "' is not a whole number");
+}
+
 TEST(RenderOptions, MalformedNumbersAreRefused)
 {
     expectUsageError({"--tempo", "12x"}, "--tempo: '12x' is not a number");

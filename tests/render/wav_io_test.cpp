@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -152,6 +153,38 @@ TEST(WavWriter, RefusesWhatAWavFileCannotHold)
     EXPECT_THROW(WavFileIO::encodeFloat(noRate), RenderError);
 }
 
+std::uint64_t u64At(const Bytes& b, std::size_t at, int bytes = 8)
+{
+    std::uint64_t value = 0;
+    for (int i = bytes - 1; i >= 0; --i)
+        value = value << 8 | b[at + static_cast<std::size_t>(i)];
+    return value;
+}
+
+TEST(WavWriter, DataPastTheRiffLimitGoesIntoRf64)
+{
+    const std::uint64_t longestRiff = kMaxRiffDataBytes / 8;  // stereo frames
+    for (const std::uint64_t frames : {longestRiff, longestRiff + 1, std::uint64_t{600000000}}) {
+        SCOPED_TRACE(frames);  // the last: 1562.5 s at 384 kHz, 4.8 GB
+        const Bytes h = WavFileIO::floatHeader(384000, 2, frames);
+        const bool rf64 = frames > longestRiff;
+        const std::size_t fmt = rf64 ? 48 : 12;  // after RF64's ds64 chunk
+        ASSERT_EQ(h.size(), fmt + 46);
+        EXPECT_EQ(std::string(h.begin(), h.begin() + 4), rf64 ? "RF64" : "RIFF");
+        EXPECT_EQ(u64At(h, 4, 4), rf64 ? 0xFFFFFFFFu : h.size() - 8 + frames * 8);
+        EXPECT_EQ(u64At(h, fmt + 42, 4), rf64 ? 0xFFFFFFFFu : frames * 8);  // data chunk size
+        // The same fmt chunk as a short file.
+        const Bytes plain = WavFileIO::floatHeader(384000, 2, 1);
+        EXPECT_TRUE(std::equal(plain.begin() + 12, plain.begin() + 38, h.begin() + static_cast<std::ptrdiff_t>(fmt)));
+        if (rf64) {
+            EXPECT_EQ(std::string(h.begin() + 12, h.begin() + 20), std::string("ds64\x1c\0\0\0", 8));
+            EXPECT_EQ(u64At(h, 20), h.size() - 8 + frames * 8);  // RIFF size
+            EXPECT_EQ(u64At(h, 28), frames * 8);                 // data size
+            EXPECT_EQ(u64At(h, 36), frames);                     // sample count
+        }
+    }
+}
+
 TEST(WavRoundTrip, FloatSamplesSurviveBitForBit)
 {
     for (int channels : {1, 2, 3}) {
@@ -167,6 +200,21 @@ TEST(WavRoundTrip, ThroughAFile)
     const AudioData audio = rampSignal(44100, 12345, 2);
     WavFileIO().writeFloatWav(path, audio);
     expectSameAudio(WavFileIO().read(path), audio);
+
+    // Written block by block, the file is the encoding made in one piece.
+    const AudioData longer = rampSignal(44100, 40000, 2);
+    WavFileIO().writeFloatWav(path, longer);
+    const Bytes whole = WavFileIO::encodeFloat(longer);
+    EXPECT_EQ(quelt::test::readText(path), std::string(whole.begin(), whole.end()));
+}
+
+TEST(WavRoundTrip, Rf64DataEndsWhereDs64Says)
+{
+    const AudioData audio = rampSignal(48000, 3000, 2);
+    Bytes rf64 = WavFileIO::encodeFloat(audio, 1000);
+    putChunk(rf64, "LIST", Bytes(16, 0x7F));  // not audio
+    expectSameAudio(WavFileIO::decode(rf64, "x"), audio);
+    expectDecodeError(Bytes(rf64.begin(), rf64.begin() + 30), "ds64 chunk is too short");
 }
 
 TEST(WavRoundTrip, FileErrorsNameTheFile)
@@ -354,6 +402,62 @@ TEST(WavAgainstLibsndfile, BuiltInReaderMatchesLibsndfileOnEveryInputFormat)
         ASSERT_EQ(reference.frames(), audio.frames());
         expectSameAudio(WavFileIO().read(path), reference);
     }
+}
+
+int libsndfileFormat(const std::string& path, sf_count_t* frames = nullptr)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file)
+        return 0;
+    sf_close(file);
+    if (frames)
+        *frames = info.frames;
+    return info.format;
+}
+
+TEST(WavAgainstLibsndfile, LibsndfileReadsTheRf64HeaderOfAHugeRender)
+{
+    // The header of 600 million stereo frames (4.8 GB) on the first thousand.
+    const std::string path = scratchFile("huge-start.wav");
+    const AudioData start = rampSignal(384000, 1000, 2);
+    Bytes file = WavFileIO::floatHeader(384000, 2, 600000000);
+    const Bytes samples = WavFileIO::encodeFloat(start);
+    file.insert(file.end(), samples.begin() + 58, samples.end());
+    quelt::test::writeBytes(path, file);
+    EXPECT_EQ(libsndfileFormat(path), SF_FORMAT_RF64 | SF_FORMAT_FLOAT);
+    expectSameAudio(SndfileIO().read(path), start);
+    expectSameAudio(WavFileIO().read(path), start);
+}
+
+TEST(WavAgainstLibsndfile, BothWritersTurnToRf64PastTheSameSize)
+{
+    const AudioData audio = rampSignal(48000, 3000, 2);  // 24000 bytes of samples
+    const std::string path = scratchFile("limit.wav");
+    for (const std::uint64_t limit : {23999u, 24000u}) {
+        const WavFileIO builtIn(limit);
+        const SndfileIO sndfile(limit);
+        for (const AudioFileIO* writer : {static_cast<const AudioFileIO*>(&builtIn), static_cast<const AudioFileIO*>(&sndfile)}) {
+            SCOPED_TRACE(std::to_string(limit) + (writer == &builtIn ? " built-in" : " libsndfile"));
+            writer->writeFloatWav(path, audio);
+            sf_count_t frames = 0;
+            EXPECT_EQ(libsndfileFormat(path, &frames), (limit < 24000 ? SF_FORMAT_RF64 : SF_FORMAT_WAV) | SF_FORMAT_FLOAT);
+            EXPECT_EQ(frames, 3000);
+            expectSameAudio(WavFileIO().read(path), audio);
+        }
+    }
+}
+
+TEST(WavAgainstLibsndfile, SmallFilesAreTheWavFilesLibsndfileAlwaysWrote)
+{
+    const AudioData audio = rampSignal(44100, 5000, 2);
+    const std::string ours = scratchFile("ours.wav"), plain = scratchFile("plain.wav");
+    SndfileIO().writeFloatWav(ours, audio);
+    writeWithLibsndfile(plain, audio, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+    std::string a = quelt::test::readText(ours), b = quelt::test::readText(plain);
+    for (std::string* text : {&a, &b})  // the PEAK chunk's time of writing
+        text->replace(text->find("PEAK") + 12, 4, 4, '\0');
+    EXPECT_EQ(a, b);
 }
 
 TEST(WavAgainstLibsndfile, SndfileIORoundTripAndErrors)

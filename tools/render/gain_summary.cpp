@@ -67,16 +67,8 @@ void GainSummary::print(std::ostream& out) const
         out << line;
     }
 
-    // The same measurement as a pattern string, in step order so it reads like
-    // --pattern: the mean gain in tenths, 0 shown as '.', 10 as 'x'. Anti-click
-    // ramps move a mean by a few hundredths and so do not blur the pattern.
-    std::string pattern(kStepCount, '?');
-    for (const StepGain& s : cycle) {
-        const long tenths = std::lround(std::clamp(s.mean, 0.0, 1.0) * 10.0);
-        pattern[static_cast<std::size_t>(s.step)] =
-            tenths == 0 ? '.' : tenths == 10 ? 'x' : static_cast<char>('0' + tenths);
-    }
-    out << "  steps 1-16: " << pattern << "\n";
+    if (m_pattern)
+        out << "  steps 1-16: " << formatPattern(*m_pattern) << "\n";
 }
 
 GainSummary GainSummary::measure(const PluginModule& module, const PluginSettings& settings,
@@ -89,6 +81,12 @@ GainSummary GainSummary::measure(const PluginModule& module, const PluginSetting
     GainSummary summary(transport);
     if (instance.parameterCount() > kModeParameter)
         summary.setModeName(instance.parameter(kModeParameter) >= 0.5f ? "DECAY" : "HOLD");
+    if (instance.parameterCount() >= kStepCount) {
+        StepPattern pattern{};
+        for (int step = 0; step < kStepCount; ++step)
+            pattern[static_cast<std::size_t>(step)] = instance.parameter(step) >= 0.5f;
+        summary.setPattern(pattern);
+    }
 
     BlockRunner runner(instance, transport, blockSize);
     runner.run(

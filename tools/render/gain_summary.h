@@ -5,10 +5,12 @@
 
 #include "block_runner.h"
 #include "plugin_instance.h"
+#include "render_options.h"
 #include "transport.h"
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -41,13 +43,17 @@ public:
     // Mode name for the heading, empty when unknown.
     void setModeName(std::string name) { m_modeName = std::move(name); }
 
-    // A table of about 20 lines plus the pattern as x/./digits, in pattern order.
+    // The steps the plug-in runs with, for the "steps 1-16:" row; no row when unknown.
+    void setPattern(const StepPattern& pattern) { m_pattern = pattern; }
+
+    // A table of about 20 lines, then the pattern in --pattern notation.
     void print(std::ostream& out) const;
 
     // Pattern position of the step at song position `ppq`.
     static int stepAt(double ppq);
 
-    // Opens a fresh instance with the same settings and measures one cycle.
+    // Opens a fresh instance with the same settings and measures one cycle;
+    // the pattern row shows that instance's step parameters once set up.
     static GainSummary measure(const PluginModule& module, const PluginSettings& settings,
                                const Transport& transport, int blockSize);
 
@@ -63,6 +69,7 @@ private:
     Transport m_transport;
     std::array<Accumulator, 16> m_steps{};
     std::string m_modeName;
+    std::optional<StepPattern> m_pattern;
 };
 
 } // namespace quelt::render

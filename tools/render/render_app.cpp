@@ -4,6 +4,7 @@
 #include "block_runner.h"
 #include "demo_signal.h"
 #include "gain_summary.h"
+#include "output_file.h"
 #include "plugin_instance.h"
 #include "plugin_module.h"
 #include "progress_meter.h"
@@ -11,9 +12,7 @@
 #include "transport.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 #ifndef QUELT_RENDER_VERSION
@@ -101,25 +100,15 @@ AudioData RenderApp::loadSource(const RenderOptions& options)
     return toStereo(std::move(audio), options.inputPath);
 }
 
-void RenderApp::checkOutputWritable(const std::string& path)
-{
-    // Found out now rather than after a long render; a file made only for the
-    // check is removed again.
-    std::FILE* existing = std::fopen(path.c_str(), "rb");
-    if (existing)
-        std::fclose(existing);
-    std::FILE* file = std::fopen(path.c_str(), "ab");
-    if (!file)
-        throw RenderError("cannot create '" + path + "': " + std::strerror(errno));
-    std::fclose(file);
-    if (!existing)
-        std::remove(path.c_str());
-}
-
 void RenderApp::render(const RenderOptions& options)
 {
+    // The output is settled before anything is read: the input itself is
+    // refused under any name, and so is anything but a file in a writable place.
+    if (!options.inputPath.empty() && sameFile(options.inputPath, options.outputPath))
+        throw UsageError("output '" + options.outputPath + "' would overwrite the input '" + options.inputPath +
+                         "' (the same file)");
+    OutputFile outputFile(options.outputPath);
     const AudioData input = loadSource(options);
-    checkOutputWritable(options.outputPath);
     const std::string pluginPath = options.pluginPath.empty() ? PluginModule::defaultPluginPath() : options.pluginPath;
     const std::unique_ptr<PluginModule> module = PluginModule::load(pluginPath);
 
@@ -154,13 +143,15 @@ void RenderApp::render(const RenderOptions& options)
         instance.close();
     }
 
-    makeAudioFileIO()->writeFloatWav(options.outputPath, output);
+    makeAudioFileIO()->writeFloatWav(outputFile.temporaryPath(), output, options.outputPath);
+    outputFile.commit();
+    const bool rf64 = 4ull * 2 * output.frames() > kMaxRiffDataBytes;
 
     char line[64];
     std::snprintf(line, sizeof line, "%.3f s at %d Hz", static_cast<double>(totalFrames) / input.sampleRate,
                   input.sampleRate);
     m_out << "Rendered " << m_sourceDescription << ", " << line << "\n  through " << module->path() << "\n  into "
-          << options.outputPath << " (stereo, 32-bit float WAV)\n\n";
+          << options.outputPath << " (stereo, 32-bit float " << (rf64 ? "RF64 " : "") << "WAV)\n\n";
 
     GainSummary::measure(*module, settings, transport, options.blockSize).print(m_out);
 }

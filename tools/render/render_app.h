@@ -24,7 +24,6 @@ public:
 private:
     void render(const RenderOptions& options);
     AudioData loadSource(const RenderOptions& options);
-    static void checkOutputWritable(const std::string& path);
 
     std::ostream& m_out;
     std::ostream& m_err;

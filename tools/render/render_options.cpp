@@ -11,20 +11,62 @@ namespace quelt::render {
 
 namespace {
 
-// strtod alone would accept "12abc", " 12", "nan" and "inf"; a render
-// setting has to be a plain finite number.
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Length of the run of digits at `at`.
+std::size_t digitsAt(const std::string& text, std::size_t at)
+{
+    std::size_t end = at;
+    while (end < text.size() && isDigit(text[end]))
+        ++end;
+    return end - at;
+}
+
+// A plain decimal number: optional sign, digits with an optional fraction (at
+// least one digit in all), optional decimal exponent. strtod alone would also
+// take " 12", "0x30", "inf" and "nan".
+bool isDecimalNumber(const std::string& text)
+{
+    std::size_t at = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    const std::size_t whole = digitsAt(text, at);
+    at += whole;
+    std::size_t fraction = 0;
+    if (at < text.size() && text[at] == '.') {
+        fraction = digitsAt(text, at + 1);
+        at += 1 + fraction;
+    }
+    if (whole + fraction == 0)
+        return false;
+    if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+        ++at;
+        if (at < text.size() && (text[at] == '+' || text[at] == '-'))
+            ++at;
+        const std::size_t exponent = digitsAt(text, at);
+        if (exponent == 0)
+            return false;
+        at += exponent;
+    }
+    return at == text.size();
+}
+
+bool isDecimalInteger(const std::string& text)
+{
+    const std::size_t at = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
+    const std::size_t digits = digitsAt(text, at);
+    return digits > 0 && at + digits == text.size();
+}
+
 double parseNumber(const std::string& option, const std::string& text)
 {
     if (text.empty())
         throw UsageError(option + ": empty value, expected a number");
-    const char first = text.front();
-    if (!(first == '-' || first == '+' || first == '.' || (first >= '0' && first <= '9')))
+    if (!isDecimalNumber(text))
         throw UsageError(option + ": '" + text + "' is not a number");
     errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end == text.c_str() || *end != '\0')
-        throw UsageError(option + ": '" + text + "' is not a number");
+    const double value = std::strtod(text.c_str(), nullptr);
     if (errno == ERANGE || !std::isfinite(value))
         throw UsageError(option + ": '" + text + "' is out of range");
     return value;
@@ -34,14 +76,10 @@ long parseInteger(const std::string& option, const std::string& text)
 {
     if (text.empty())
         throw UsageError(option + ": empty value, expected a whole number");
-    const char first = text.front();
-    if (!(first == '-' || first == '+' || (first >= '0' && first <= '9')))
+    if (!isDecimalInteger(text))
         throw UsageError(option + ": '" + text + "' is not a whole number");
     errno = 0;
-    char* end = nullptr;
-    const long value = std::strtol(text.c_str(), &end, 10);
-    if (end == text.c_str() || *end != '\0')
-        throw UsageError(option + ": '" + text + "' is not a whole number");
+    const long value = std::strtol(text.c_str(), nullptr, 10);
     if (errno == ERANGE)
         throw UsageError(option + ": '" + text + "' is out of range");
     return value;
@@ -273,7 +311,10 @@ Options:
 
 INPUT is a mono or stereo WAV file (PCM 8/16/24/32-bit or float); the Linux
 build reads every format libsndfile does, AIFF and FLAC included. Mono is fed
-to both channels. The output is 32-bit float, so levels are kept exactly.
+to both channels. The output is 32-bit float, so levels are kept exactly; past
+4 GiB it is RF64. It is written beside PATH and renamed over it only when
+complete, so a failed render leaves an existing file as it was. PATH must be a
+regular file (or new) and never the input.
 While stderr is a terminal, the progress of the render is shown there.
 
 Exit status: 0 done, 1 the render failed (unreadable input, plug-in that

@@ -2,9 +2,11 @@
 
 #include "render_error.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -31,6 +33,11 @@ std::uint32_t readU32(const std::uint8_t* p)
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
+std::uint64_t readU64(const std::uint8_t* p)
+{
+    return static_cast<std::uint64_t>(readU32(p)) | (static_cast<std::uint64_t>(readU32(p + 4)) << 32);
+}
+
 void putU16(std::vector<std::uint8_t>& out, std::uint16_t v)
 {
     out.push_back(static_cast<std::uint8_t>(v & 0xFF));
@@ -41,6 +48,12 @@ void putU32(std::vector<std::uint8_t>& out, std::uint32_t v)
 {
     for (int shift = 0; shift < 32; shift += 8)
         out.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
+}
+
+void putU64(std::vector<std::uint8_t>& out, std::uint64_t v)
+{
+    putU32(out, static_cast<std::uint32_t>(v & 0xFFFFFFFFu));
+    putU32(out, static_cast<std::uint32_t>(v >> 32));
 }
 
 void putTag(std::vector<std::uint8_t>& out, const char* tag)
@@ -78,13 +91,14 @@ Format parseFormat(const std::uint8_t* p, std::uint32_t size, const std::string&
             throw RenderError("'" + name + "': unsupported WAVE sub-format");
         format.tag = readU16(guid);
     }
-    if (format.tag != kFormatPcm && format.tag != kFormatFloat)
-        throw RenderError("'" + name + "': unsupported WAVE encoding (format tag " + std::to_string(format.tag) +
-                          "); use PCM or 32-bit float");
     if (format.channels < 1)
         throw RenderError("'" + name + "': WAVE header declares no channels");
     if (format.sampleRate < 1 || format.sampleRate > static_cast<std::uint32_t>(std::numeric_limits<int>::max()))
-        throw RenderError("'" + name + "': WAVE header declares an invalid sample rate");
+        throw RenderError("'" + name + "': WAVE header declares an invalid sample rate (" +
+                          std::to_string(format.sampleRate) + " Hz)");
+    if (format.tag != kFormatPcm && format.tag != kFormatFloat)
+        throw RenderError("'" + name + "': unsupported WAVE encoding (format tag " + std::to_string(format.tag) +
+                          "); use PCM or 32-bit float");
     const bool pcmBitsOk =
         format.tag == kFormatPcm && (format.bits == 8 || format.bits == 16 || format.bits == 24 || format.bits == 32);
     const bool floatBitsOk = format.tag == kFormatFloat && (format.bits == 32 || format.bits == 64);
@@ -126,102 +140,175 @@ float decodeSample(const std::uint8_t* p, const Format& format)
     }
 }
 
-} // namespace
-
-AudioData WavFileIO::decode(const std::vector<std::uint8_t>& bytes, const std::string& name)
+// Where the parts of a WAVE file are.
+struct Layout
 {
-    if (bytes.size() < 12 || std::memcmp(bytes.data(), "RIFF", 4) != 0 || std::memcmp(bytes.data() + 8, "WAVE", 4) != 0)
-        throw RenderError("'" + name + "' is not a RIFF/WAVE file");
-
     std::optional<Format> format;
     const std::uint8_t* data = nullptr;
     std::size_t dataSize = 0;
+};
 
+bool hasTag(const std::uint8_t* p, const char* tag)
+{
+    return std::memcmp(p, tag, 4) == 0;
+}
+
+bool isRf64(const std::vector<std::uint8_t>& bytes)
+{
+    return bytes.size() >= 12 && hasTag(bytes.data(), "RF64") &&
+           hasTag(bytes.data() + 8, "WAVE");
+}
+
+Layout parseLayout(const std::vector<std::uint8_t>& bytes, bool complete, const std::string& name)
+{
+    if (!WavFileIO::looksLikeWave(bytes))
+        throw RenderError("'" + name + "' is not a RIFF/WAVE file");
+    const bool rf64 = isRf64(bytes);
+
+    Layout layout;
+    std::optional<std::uint64_t> rf64DataSize;
     std::size_t offset = 12;
     while (offset + 8 <= bytes.size()) {
         const std::uint8_t* header = bytes.data() + offset;
-        const std::uint32_t chunkSize = readU32(header + 4);
+        std::uint64_t chunkSize = readU32(header + 4);
         const std::size_t bodyOffset = offset + 8;
         const std::size_t available = bytes.size() - bodyOffset;
 
-        if (std::memcmp(header, "fmt ", 4) == 0) {
+        if (rf64 && hasTag(header, "ds64")) {
+            // RIFF size, data size, sample count: 64-bit sizes that stand for
+            // the 32-bit ones set to 0xFFFFFFFF.
+            if (chunkSize < 24 || available < 24)
+                throw RenderError("'" + name + "': ds64 chunk is too short");
+            rf64DataSize = readU64(header + 8 + 8);
+        } else if (hasTag(header, "fmt ")) {
             if (chunkSize > available)
                 throw RenderError("'" + name + "': fmt chunk is truncated");
-            format = parseFormat(bytes.data() + bodyOffset, chunkSize, name);
-        } else if (std::memcmp(header, "data", 4) == 0) {
+            layout.format = parseFormat(bytes.data() + bodyOffset, static_cast<std::uint32_t>(chunkSize), name);
+        } else if (hasTag(header, "data")) {
+            if (rf64 && chunkSize == 0xFFFFFFFFu && rf64DataSize)
+                chunkSize = *rf64DataSize;
             // Writers that stream often leave the size unset; take what is there.
-            data = bytes.data() + bodyOffset;
-            dataSize = chunkSize > available ? available : chunkSize;
-            if (format)
+            layout.data = bytes.data() + bodyOffset;
+            layout.dataSize = chunkSize > available ? available : static_cast<std::size_t>(chunkSize);
+            if (layout.format)
                 break;
         }
         if (chunkSize > available)
             break;
-        offset = bodyOffset + chunkSize + (chunkSize & 1u);
+        offset = bodyOffset + static_cast<std::size_t>(chunkSize) + static_cast<std::size_t>(chunkSize & 1u);
     }
 
-    if (!format)
+    if (complete && !layout.format)
         throw RenderError("'" + name + "': WAVE file has no fmt chunk");
-    if (!data)
+    if (complete && !layout.data)
         throw RenderError("'" + name + "': WAVE file has no data chunk");
-
-    AudioData audio;
-    audio.sampleRate = static_cast<int>(format->sampleRate);
-    const std::size_t frames = dataSize / static_cast<std::size_t>(format->blockAlign);
-    const int bytesPerSample = format->bits / 8;
-    audio.channels.assign(static_cast<std::size_t>(format->channels), std::vector<float>(frames));
-    for (std::size_t frame = 0; frame < frames; ++frame) {
-        const std::uint8_t* p = data + frame * static_cast<std::size_t>(format->blockAlign);
-        for (int channel = 0; channel < format->channels; ++channel)
-            audio.channels[static_cast<std::size_t>(channel)][frame] = decodeSample(p + channel * bytesPerSample, *format);
-    }
-    return audio;
+    return layout;
 }
 
-std::vector<std::uint8_t> WavFileIO::encodeFloat(const AudioData& audio)
+constexpr std::size_t kPlainHeaderBytes = 12 + 8 + 18 + 8 + 4 + 8;
+constexpr std::size_t kDs64ChunkBytes = 8 + 28;
+
+// Interleaved 32-bit float samples of frames [first, first + count).
+void putSamples(std::vector<std::uint8_t>& out, const AudioData& audio, std::size_t first, std::size_t count)
 {
-    const int channelCount = audio.channelCount();
-    if (channelCount < 1 || channelCount > 0xFFFF)
-        throw RenderError("cannot write a WAV file with " + std::to_string(channelCount) + " channels");
-    if (audio.sampleRate < 1)
-        throw RenderError("cannot write a WAV file with a sample rate of " + std::to_string(audio.sampleRate));
-    const std::size_t frames = audio.frames();
-    const std::uint64_t blockAlign = 4ull * static_cast<std::uint64_t>(channelCount);
-    const std::uint64_t dataBytes = blockAlign * frames;
-    constexpr std::uint64_t kHeaderBytes = 12 + 8 + 18 + 8 + 4 + 8;
-    if (dataBytes + kHeaderBytes - 8 > 0xFFFFFFFFull)
-        throw RenderError("output is too long for a WAV file (4 GiB limit)");
-
-    std::vector<std::uint8_t> out;
-    out.reserve(static_cast<std::size_t>(kHeaderBytes + dataBytes));
-    putTag(out, "RIFF");
-    putU32(out, static_cast<std::uint32_t>(kHeaderBytes - 8 + dataBytes));
-    putTag(out, "WAVE");
-
-    // Non-PCM formats carry cbSize and a fact chunk.
-    putTag(out, "fmt ");
-    putU32(out, 18);
-    putU16(out, kFormatFloat);
-    putU16(out, static_cast<std::uint16_t>(channelCount));
-    putU32(out, static_cast<std::uint32_t>(audio.sampleRate));
-    putU32(out, static_cast<std::uint32_t>(static_cast<std::uint64_t>(audio.sampleRate) * blockAlign));
-    putU16(out, static_cast<std::uint16_t>(blockAlign));
-    putU16(out, 32);
-    putU16(out, 0);
-
-    putTag(out, "fact");
-    putU32(out, 4);
-    putU32(out, static_cast<std::uint32_t>(frames));
-
-    putTag(out, "data");
-    putU32(out, static_cast<std::uint32_t>(dataBytes));
-    for (std::size_t frame = 0; frame < frames; ++frame) {
+    for (std::size_t frame = first; frame < first + count; ++frame) {
         for (const auto& channel : audio.channels) {
             std::uint32_t bits;
             std::memcpy(&bits, &channel[frame], sizeof bits);
             putU32(out, bits);
         }
     }
+}
+
+} // namespace
+
+bool WavFileIO::looksLikeWave(const std::vector<std::uint8_t>& start)
+{
+    return isRf64(start) ||
+           (start.size() >= 12 && hasTag(start.data(), "RIFF") && hasTag(start.data() + 8, "WAVE"));
+}
+
+void WavFileIO::checkHeader(const std::vector<std::uint8_t>& start, bool complete, const std::string& name)
+{
+    parseLayout(start, complete, name);
+}
+
+AudioData WavFileIO::decode(const std::vector<std::uint8_t>& bytes, const std::string& name)
+{
+    const Layout layout = parseLayout(bytes, true, name);
+    const Format& format = *layout.format;
+
+    AudioData audio;
+    audio.sampleRate = static_cast<int>(format.sampleRate);
+    const std::size_t frames = layout.dataSize / static_cast<std::size_t>(format.blockAlign);
+    const int bytesPerSample = format.bits / 8;
+    audio.channels.assign(static_cast<std::size_t>(format.channels), std::vector<float>(frames));
+    for (std::size_t frame = 0; frame < frames; ++frame) {
+        const std::uint8_t* p = layout.data + frame * static_cast<std::size_t>(format.blockAlign);
+        for (int channel = 0; channel < format.channels; ++channel)
+            audio.channels[static_cast<std::size_t>(channel)][frame] = decodeSample(p + channel * bytesPerSample, format);
+    }
+    return audio;
+}
+
+std::vector<std::uint8_t> WavFileIO::floatHeader(int sampleRate, int channelCount, std::uint64_t frames,
+                                                 std::uint64_t maxRiffDataBytes)
+{
+    if (channelCount < 1 || channelCount > 0xFFFF)
+        throw RenderError("cannot write a WAV file with " + std::to_string(channelCount) + " channels");
+    if (sampleRate < 1)
+        throw RenderError("cannot write a WAV file with a sample rate of " + std::to_string(sampleRate));
+    const std::uint64_t blockAlign = 4ull * static_cast<std::uint64_t>(channelCount);
+    if (frames > (std::numeric_limits<std::uint64_t>::max() / 2) / blockAlign)
+        throw RenderError("output is too long for a WAV file");
+    const std::uint64_t dataBytes = blockAlign * frames;
+    // The RIFF size counts everything after its own eight bytes.
+    const bool rf64 = dataBytes > maxRiffDataBytes || dataBytes > 0xFFFFFFFFull - (kPlainHeaderBytes - 8);
+    const std::uint64_t headerBytes = kPlainHeaderBytes + (rf64 ? kDs64ChunkBytes : 0);
+
+    std::vector<std::uint8_t> out;
+    out.reserve(headerBytes);
+    if (rf64) {
+        putTag(out, "RF64");
+        putU32(out, 0xFFFFFFFFu);
+        putTag(out, "WAVE");
+        putTag(out, "ds64");
+        putU32(out, 28);
+        putU64(out, headerBytes - 8 + dataBytes);
+        putU64(out, dataBytes);
+        putU64(out, frames);
+        putU32(out, 0);  // no table of further large chunks
+    } else {
+        putTag(out, "RIFF");
+        putU32(out, static_cast<std::uint32_t>(headerBytes - 8 + dataBytes));
+        putTag(out, "WAVE");
+    }
+
+    // Non-PCM formats carry cbSize and a fact chunk.
+    putTag(out, "fmt ");
+    putU32(out, 18);
+    putU16(out, kFormatFloat);
+    putU16(out, static_cast<std::uint16_t>(channelCount));
+    putU32(out, static_cast<std::uint32_t>(sampleRate));
+    putU32(out, static_cast<std::uint32_t>(static_cast<std::uint64_t>(sampleRate) * blockAlign));
+    putU16(out, static_cast<std::uint16_t>(blockAlign));
+    putU16(out, 32);
+    putU16(out, 0);
+
+    putTag(out, "fact");
+    putU32(out, 4);
+    putU32(out, frames > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<std::uint32_t>(frames));
+
+    putTag(out, "data");
+    putU32(out, rf64 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(dataBytes));
+    return out;
+}
+
+std::vector<std::uint8_t> WavFileIO::encodeFloat(const AudioData& audio, std::uint64_t maxRiffDataBytes)
+{
+    std::vector<std::uint8_t> out = floatHeader(audio.sampleRate, audio.channelCount(), audio.frames(), maxRiffDataBytes);
+    out.reserve(out.size() + audio.frames() * 4 * audio.channels.size());
+    putSamples(out, audio, 0, audio.frames());
     return out;
 }
 
@@ -231,6 +318,10 @@ AudioData WavFileIO::read(const std::string& path) const
     if (!file)
         throw RenderError("cannot open '" + path + "': " + std::strerror(errno));
     std::vector<std::uint8_t> bytes;
+    std::error_code sizeUnknown;
+    const std::uintmax_t size = std::filesystem::file_size(path, sizeUnknown);
+    if (!sizeUnknown && size <= bytes.max_size())
+        bytes.reserve(static_cast<std::size_t>(size));
     std::uint8_t buffer[65536];
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0)
@@ -242,17 +333,29 @@ AudioData WavFileIO::read(const std::string& path) const
     return decode(bytes, path);
 }
 
-void WavFileIO::writeFloatWav(const std::string& path, const AudioData& audio) const
+void WavFileIO::writeFloatWav(const std::string& path, const AudioData& audio, const std::string& shownAs) const
 {
-    const std::vector<std::uint8_t> bytes = encodeFloat(audio);
+    const std::vector<std::uint8_t> header =
+        floatHeader(audio.sampleRate, audio.channelCount(), audio.frames(), m_maxRiffDataBytes);
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file)
-        throw RenderError("cannot create '" + path + "': " + std::strerror(errno));
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+        throw RenderError("cannot create '" + shownAs + "': " + std::strerror(errno));
+
+    // In blocks, so a long render needs no second copy of itself in memory.
+    constexpr std::size_t kBlockFrames = 16384;
+    bool written = std::fwrite(header.data(), 1, header.size(), file) == header.size();
+    std::vector<std::uint8_t> block;
+    for (std::size_t frame = 0; written && frame < audio.frames(); frame += kBlockFrames) {
+        block.clear();
+        putSamples(block, audio, frame, std::min(kBlockFrames, audio.frames() - frame));
+        written = std::fwrite(block.data(), 1, block.size(), file) == block.size();
+    }
+    const int writeError = written ? 0 : errno;
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
+        const int error = written ? errno : writeError;
         std::remove(path.c_str());
-        throw RenderError("cannot write '" + path + "'");
+        throw RenderError("cannot write '" + shownAs + "'" + (error ? std::string(": ") + std::strerror(error) : ""));
     }
 }
 

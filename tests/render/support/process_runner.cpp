@@ -11,6 +11,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -140,8 +141,9 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
 
 #else
 
-ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::vector<std::pair<std::string, std::string>>& environment)
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args,
+                           const std::vector<std::pair<std::string, std::string>>& environment)
+    : m_outPath(temporaryName(".out")), m_errPath(temporaryName(".err"))
 {
     std::vector<std::string> argStrings{program};
     argStrings.insert(argStrings.end(), args.begin(), args.end());
@@ -166,29 +168,75 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
         envp.push_back(entry.data());
     envp.push_back(nullptr);
 
-    const std::string outPath = temporaryName(".out");
-    const std::string errPath = temporaryName(".err");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, m_outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, m_errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    // The child starts with the default signal handling, whatever the test runner ignores.
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGXFSZ, SIGPIPE})
+        sigaddset(&defaults, number);
+    posix_spawnattr_setsigdefault(&attributes, &defaults);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
     pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    const int spawned = posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), envp.data());
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         throw std::runtime_error("cannot start " + program);
+    m_pid = pid;
+}
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR)
-            throw std::runtime_error("lost track of " + program);
+ChildProcess::~ChildProcess()
+{
+    if (!m_reaped) {
+        kill(m_pid, SIGKILL);
+        waitpid(m_pid, &m_status, 0);
+    }
+    std::remove(m_outPath.c_str());
+    std::remove(m_errPath.c_str());
+}
+
+bool ChildProcess::running()
+{
+    if (m_reaped)
+        return false;
+    const pid_t done = waitpid(m_pid, &m_status, WNOHANG);
+    if (done < 0 && errno != EINTR)
+        throw std::runtime_error("lost track of a child process");
+    m_reaped = done == m_pid;
+    return !m_reaped;
+}
+
+void ChildProcess::signal(int number)
+{
+    if (!m_reaped)
+        kill(m_pid, number);
+}
+
+ProcessResult ChildProcess::wait(double seconds)
+{
     ProcessResult result;
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = slurp(outPath);
-    result.err = slurp(errPath);
-    std::remove(outPath.c_str());
-    std::remove(errPath.c_str());
+    for (double waited = 0; running(); waited += 0.005) {
+        if (seconds >= 0 && waited >= seconds) {
+            result.timedOut = true;
+            kill(m_pid, SIGKILL);
+        }
+        usleep(5000);
+    }
+    result.exitCode = WIFEXITED(m_status) ? WEXITSTATUS(m_status) : 128 + WTERMSIG(m_status);
+    result.out = slurp(m_outPath);
+    result.err = slurp(m_errPath);
     return result;
+}
+
+ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::pair<std::string, std::string>>& environment)
+{
+    return ChildProcess(program, args, environment).wait();
 }
 
 #endif

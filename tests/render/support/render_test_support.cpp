@@ -68,6 +68,14 @@ std::string readText(const std::string& path)
     return text.str();
 }
 
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out.flush())
+        ADD_FAILURE() << "cannot write " << path;
+}
+
 render::AudioData rampSignal(int sampleRate, std::size_t frames, int channels)
 {
     render::AudioData audio;

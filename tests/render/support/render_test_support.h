@@ -5,6 +5,7 @@
 #include "process_runner.h"
 #include "render/audio_data.h"
 
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,7 @@ render::AudioData readWav(const std::string& path);
 void writeWav(const std::string& path, const render::AudioData& audio);
 bool fileExists(const std::string& path);
 std::string readText(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 // A stereo signal whose samples differ from frame to frame and channel to channel.
 render::AudioData rampSignal(int sampleRate, std::size_t frames, int channels = 2);
