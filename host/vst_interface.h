@@ -270,8 +270,27 @@ struct ERect
 struct VstKeyCode
 {
     VstInt32 character;
-    unsigned char virt;
-    unsigned char modifier;
+    unsigned char virt;      // a VstVirtualKey, or 0 for a plain character
+    unsigned char modifier;  // VstModifierKey bits
+};
+
+enum VstVirtualKey
+{
+    VKEY_BACK = 1,
+    VKEY_TAB,
+    VKEY_CLEAR,
+    VKEY_RETURN,
+    VKEY_PAUSE,
+    VKEY_ESCAPE,
+    VKEY_SPACE
+};
+
+enum VstModifierKey
+{
+    MODIFIER_SHIFT = 1 << 0,
+    MODIFIER_ALTERNATE = 1 << 1,
+    MODIFIER_COMMAND = 1 << 2,
+    MODIFIER_CONTROL = 1 << 3
 };
 
 enum VstTimeInfoFlags

@@ -393,7 +393,10 @@ void CViewContainer::detachChild(CView* view, bool withRelease)
         if (focus && (focus == view || (view->isTypeOf("CViewContainer") &&
                                         static_cast<CViewContainer*>(view)->isDescendant(focus))))
             pParentFrame->setFocusView(nullptr);
+        pParentFrame->viewRemoved(view);
     }
+    if (pCurrentDragView == view)
+        pCurrentDragView = nullptr;
     view->onRemoved(this);
     if (view->isTypeOf("CViewContainer"))
         static_cast<CViewContainer*>(view)->attachSubtree(nullptr);
@@ -557,6 +560,76 @@ bool CViewContainer::focusNextView(CView* oldFocus, bool reverse)
             return true;
     }
     return false;
+}
+
+// Drags reach the child under the cursor; the context and the position are
+// moved into this container's coordinates for the length of the call.
+void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag, const CPoint& where)
+{
+    if (!pParentFrame)
+        return;
+    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
+    const CPoint local = CPoint(where).offset(-size.left, -size.top);
+    if (pCurrentDragView)
+        pCurrentDragView->onDragLeave(context, drag, local);
+    pCurrentDragView = getViewAt(where, false);
+    if (pCurrentDragView)
+        pCurrentDragView->onDragEnter(context, drag, local);
+}
+
+void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag, const CPoint& where)
+{
+    if (!pParentFrame)
+        return;
+    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
+    const CPoint local = CPoint(where).offset(-size.left, -size.top);
+    CView* over = getViewAt(where, false);
+    if (over != pCurrentDragView)
+    {
+        if (pCurrentDragView)
+            pCurrentDragView->onDragLeave(context, drag, local);
+        if (over)
+            over->onDragEnter(context, drag, local);
+        pCurrentDragView = over;
+    }
+    else if (over)
+    {
+        over->onDragMove(context, drag, local);
+    }
+}
+
+void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag, const CPoint& where)
+{
+    if (!pParentFrame)
+        return;
+    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
+    const CPoint local = CPoint(where).offset(-size.left, -size.top);
+    if (pCurrentDragView)
+        pCurrentDragView->onDragLeave(context, drag, local);
+    pCurrentDragView = nullptr;
+}
+
+bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where)
+{
+    if (!pParentFrame)
+        return false;
+    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
+    const CPoint local = CPoint(where).offset(-size.left, -size.top);
+    CView* over = getViewAt(where, false);
+    if (over != pCurrentDragView)
+    {
+        if (pCurrentDragView)
+            pCurrentDragView->onDragLeave(context, drag, local);
+        pCurrentDragView = over;
+    }
+    bool result = false;
+    if (pCurrentDragView)
+    {
+        result = pCurrentDragView->onDrop(context, drag, local);
+        pCurrentDragView->onDragLeave(context, drag, local);
+    }
+    pCurrentDragView = nullptr;
+    return result;
 }
 
 } // namespace VSTGUI

@@ -26,6 +26,10 @@ public:
     int32_t onKeyUp(VstKeyCode& keyCode) override;
     bool onWheel(CDrawContext* context, const CPoint& where, CMouseWheelAxis axis, float distance) override;
     bool onWheel(CDrawContext* context, const CPoint& where, float distance) override;
+    bool onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
+    void onDragEnter(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
+    void onDragLeave(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
+    void onDragMove(CDrawContext* context, CDragContainer* drag, const CPoint& where) override;
     void loseFocus(CDrawContext* context) override;
     void gainFocus(CDrawContext* context) override;
     bool isDirty() const override;
@@ -59,6 +63,8 @@ public:
     virtual bool focusNextView(CView* oldFocus = nullptr, bool reverse = false);
 
     bool getOffscreenDrawing() const { return bDrawInOffscreen; }
+    // The child a drag in progress is over.
+    CView* getCurrentDragView() const { return pCurrentDragView; }
     COffscreenContext* getOffscreenContext() const { return pOffscreenContext; }
     // True when view is a child, a child of a child, and so on.
     bool isDescendant(const CView* view) const;
@@ -108,6 +114,7 @@ protected:
     CColor backgroundColor = kBlackCColor;
     CPoint backgroundOffset;
     bool bDrawInOffscreen = true;
+    CView* pCurrentDragView = nullptr;
 };
 
 } // namespace VSTGUI

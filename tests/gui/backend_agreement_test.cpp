@@ -1,6 +1,7 @@
 // The GDI backend and the software backend draw the same pixels: the same
 // bitmaps, the same primitives and the same view tree, read back from GDI
 // surfaces and compared pixel by pixel. Runs under wine with an X server.
+#include "gdi_readback.h"
 #include "gui_test_support.h"
 #include "scene.h"
 
@@ -15,58 +16,11 @@ using platform::Win32Platform;
 
 namespace {
 
-// Copies a block of any device context into memory through a DIB section.
-Pixels grab(HDC source, int32_t x, int32_t y, int32_t w, int32_t h)
-{
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = -h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC memory = CreateCompatibleDC(source);
-    HGDIOBJ old = SelectObject(memory, dib);
-    BitBlt(memory, 0, 0, w, h, source, x, y, SRCCOPY);
-    GdiFlush();
-    Pixels out(w, h);
-    const auto* words = static_cast<const uint32_t*>(bits);
-    for (size_t i = 0; i < out.data.size(); ++i)
-        out.data[i] = words[i] & 0xFFFFFF;
-    SelectObject(memory, old);
-    DeleteDC(memory);
-    DeleteObject(dib);
-    return out;
-}
+using guitest::grab;
 
 Pixels grab(CDrawContext* context, int32_t w, int32_t h)
 {
     return grab(reinterpret_cast<HDC>(context->getSystemContext()), 0, 0, w, h);
-}
-
-int differingPixels(const Pixels& a, const Pixels& b)
-{
-    if (a.width != b.width || a.height != b.height)
-        return -1;
-    int n = 0;
-    for (size_t i = 0; i < a.data.size(); ++i)
-        n += a.data[i] != b.data[i];
-    return n;
-}
-
-std::string firstDifference(const Pixels& a, const Pixels& b)
-{
-    for (int32_t y = 0; y < a.height; ++y)
-        for (int32_t x = 0; x < a.width; ++x)
-            if (a.at(x, y) != b.at(x, y))
-            {
-                char text[96];
-                std::snprintf(text, sizeof text, "first at (%d, %d): %06x vs %06x", x, y, a.at(x, y), b.at(x, y));
-                return text;
-            }
-    return "none";
 }
 
 class BackendAgreementTest : public ::testing::Test

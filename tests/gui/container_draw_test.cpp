@@ -162,26 +162,26 @@ TEST_F(ContainerDrawTest, DirtyOnlyUpdateRedrawsJustTheDirtyChildren)
     EXPECT_EQ(b->draws, 1);
     b->setDirty(true);
     CDrawContext* c = context();
-    frame->update(c);
+    frame->CViewContainer::update(c);
     EXPECT_EQ(a->draws, 1);
     EXPECT_EQ(b->draws, 2);
     EXPECT_FALSE(frame->isDirty());
 
     // Nothing dirty: nothing drawn.
-    frame->update(c);
+    frame->CViewContainer::update(c);
     EXPECT_EQ(b->draws, 2);
 
     // Update-all redraws everything once something is dirty.
     frame->setMode(kUpdateAll);
     b->setDirty(true);
-    frame->update(c);
+    frame->CViewContainer::update(c);
     EXPECT_EQ(a->draws, 2);
     EXPECT_EQ(b->draws, 3);
 
     // Any other mode draws nothing and leaves the flags.
     frame->setMode(7);
     b->setDirty(true);
-    frame->update(c);
+    frame->CViewContainer::update(c);
     EXPECT_EQ(b->draws, 3);
     EXPECT_TRUE(b->isDirty());
     c->release();

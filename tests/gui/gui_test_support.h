@@ -2,6 +2,7 @@
 // pixel helpers and a view that records what reaches it.
 #pragma once
 
+#include "vstgui/cdrag_container.h"
 #include "vstgui/cframe.h"
 #include "vstgui/platform/soft.h"
 
@@ -36,6 +37,9 @@ protected:
         soft().setButtonState(0);
         soft().setCursorPosition(CPoint(0, 0));
         soft().setBrushCreationFails(false);
+        soft().setButtonsSwapped(false);
+        soft().setDragAndDropAvailable(true);
+        soft().setTicks(0);
         CDrawContext::setButtonsSwapped(false);
     }
     void TearDown() override
@@ -112,6 +116,23 @@ public:
                std::to_string(static_cast<int>(distance)) + " o" + std::to_string(context ? context->offset.x : -1));
         return true;
     }
+    void onDragEnter(CDrawContext*, CDragContainer* drag, const CPoint& where) override
+    {
+        recordDrag("dragenter", drag, where);
+    }
+    void onDragMove(CDrawContext*, CDragContainer* drag, const CPoint& where) override
+    {
+        recordDrag("dragmove", drag, where);
+    }
+    void onDragLeave(CDrawContext*, CDragContainer* drag, const CPoint& where) override
+    {
+        recordDrag("dragleave", drag, where);
+    }
+    bool onDrop(CDrawContext*, CDragContainer* drag, const CPoint& where) override
+    {
+        recordDrag("drop", drag, where);
+        return dropAnswer;
+    }
     void loseFocus(CDrawContext*) override { record("loseFocus"); }
     void gainFocus(CDrawContext*) override { record("gainFocus"); }
     bool onAttached(CView* parent) override
@@ -127,9 +148,15 @@ public:
 
     int draws = 0;
     int32_t keyAnswer = -1;
+    bool dropAnswer = true;
     const CColor* fill = nullptr;
 
 private:
+    void recordDrag(const char* what, CDragContainer* drag, const CPoint& where)
+    {
+        record(std::string(what) + " " + std::to_string(where.x) + "," + std::to_string(where.y) + " n" +
+               std::to_string(drag ? drag->getCount() : -1));
+    }
     void record(const std::string& what)
     {
         if (log)

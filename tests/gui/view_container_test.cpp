@@ -255,12 +255,12 @@ TEST_F(ViewTreeTest, KeysGoFromLastToFirstUntilOneAnswers)
     (void)c;
     log.clear();
     VstKeyCode key{};
-    EXPECT_EQ(static_cast<CViewContainer*>(frame)->onKeyDown(key), -1);
+    EXPECT_EQ(frame->CViewContainer::onKeyDown(key), -1);
     EXPECT_EQ(log, (std::vector<std::string>{"c: keydown", "b: keydown", "a: keydown"}));
     log.clear();
     b->keyAnswer = 0;
     a->keyAnswer = 7;
-    EXPECT_EQ(static_cast<CViewContainer*>(frame)->onKeyUp(key), 0);
+    EXPECT_EQ(frame->CViewContainer::onKeyUp(key), 0);
     EXPECT_EQ(log, (std::vector<std::string>{"c: keyup", "b: keyup"}));
 }
 
@@ -340,16 +340,16 @@ TEST_F(ViewTreeTest, FocusWalksForwardAndBackwardThroughNestedContainers)
         v->setWantsFocus(true);
     (void)plain;
 
-    EXPECT_TRUE(frame->focusNextView(nullptr, false));
+    EXPECT_TRUE(frame->CViewContainer::focusNextView(nullptr, false));
     EXPECT_EQ(frame->getFocusView(), a);
-    EXPECT_TRUE(frame->focusNextView(a, false));
+    EXPECT_TRUE(frame->CViewContainer::focusNextView(a, false));
     EXPECT_EQ(frame->getFocusView(), b);
-    EXPECT_TRUE(frame->focusNextView(inner, false));
+    EXPECT_TRUE(frame->CViewContainer::focusNextView(inner, false));
     EXPECT_EQ(frame->getFocusView(), c);
-    EXPECT_FALSE(frame->focusNextView(c, false));
-    EXPECT_TRUE(frame->focusNextView(c, true));
+    EXPECT_FALSE(frame->CViewContainer::focusNextView(c, false));
+    EXPECT_TRUE(frame->CViewContainer::focusNextView(c, true));
     EXPECT_EQ(frame->getFocusView(), b);
-    EXPECT_TRUE(frame->focusNextView(nullptr, true));
+    EXPECT_TRUE(frame->CViewContainer::focusNextView(nullptr, true));
     EXPECT_EQ(frame->getFocusView(), c);
 }
 

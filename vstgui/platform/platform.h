@@ -15,6 +15,7 @@ struct Surface; // something drawable: a window's surface or a memory surface
 struct Object;  // a pen, brush or font made by the backend
 struct Image;   // a bitmap loaded from the module's resources
 using WindowRef = void*;
+using CursorRef = void*;
 
 enum class ObjectKind
 {
@@ -39,6 +40,67 @@ struct FontDescription
     uint8_t outPrecision;
     uint8_t quality;
     uint8_t charSet;
+};
+
+// The system cursors a frame can show.
+enum class CursorShape
+{
+    wait,
+    sizeWE,
+    sizeNS,
+    sizeAll,
+    sizeNESW,
+    sizeNWSE,
+    no,
+    hand
+};
+
+// What a frame's child window reports to its owner, on the window's thread.
+class WindowListener
+{
+public:
+    // The system is destroying the window (the host closed its own).
+    virtual void windowDestroyed() = 0;
+    // Part of the window needs repainting; surface draws on the window for
+    // this call only. Never called for an empty update region.
+    virtual void windowPaint(Surface* surface, const CRect& rect) = 0;
+    // The left, middle or right button went down at where (window coordinates).
+    virtual void windowButtonDown(CPoint where) = 0;
+    // The wheel turned by notches (one notch is 1.0, away from the user is
+    // positive) with the cursor at where (window coordinates).
+    virtual void windowWheel(CPoint where, float notches) = 0;
+
+protected:
+    ~WindowListener() = default;
+};
+
+// Data dragged over a window: text, a list of files, or neither.
+struct DragData
+{
+    enum class Kind
+    {
+        none,
+        text,
+        files
+    };
+    Kind kind = Kind::none;
+    int32_t count = 0;          // text counts as one item, files one each
+    const char* const* items = nullptr;  // count texts (the text, or the file names)
+};
+
+// What a window registered as a drop target reports while something is
+// dragged over it; positions are the cursor's, read by the listener itself.
+class DropListener
+{
+public:
+    // Answers false to refuse the drag: no further events belong to it.
+    virtual bool dropEnter(const DragData& data) = 0;
+    virtual void dropOver() = 0;
+    virtual void dropLeave() = 0;
+    virtual void dropDrop() = 0;
+
+protected:
+    ~DropListener() = default;
 };
 
 class Platform
@@ -96,6 +158,51 @@ public:
     // answer is an opaque token for releaseBlitSupport, or null.
     virtual void* acquireBlitSupport() = 0;
     virtual void releaseBlitSupport(void* token) = 0;
+
+    // Window classes, by name. Registering a registered class changes nothing.
+    virtual void registerWindowClass(const char* className) = 0;
+    virtual void unregisterWindowClass(const char* className) = 0;
+    virtual bool isWindowClassRegistered(const char* className) = 0;
+    // The user's swapped-buttons setting.
+    virtual bool buttonsSwapped() = 0;
+
+    // A visible child window of parent, at (0, 0) in it, of the given size,
+    // reporting to listener; null when the system refuses.
+    virtual WindowRef createChildWindow(const char* className, WindowRef parent, int32_t width, int32_t height,
+                                        WindowListener* listener) = 0;
+    // After detaching, the window reports nothing more.
+    virtual void detachWindow(WindowRef window) = 0;
+    virtual void destroyWindow(WindowRef window) = 0;
+
+    // The window hierarchy and its geometry.
+    virtual WindowRef parentWindow(WindowRef window) = 0;
+    virtual bool windowHasCaption(WindowRef window) = 0;
+    // Up to size - 1 characters and a terminator; false when there is no such window.
+    virtual bool windowClassName(WindowRef window, char* name, int32_t size) = 0;
+    // A screen point in the client coordinates of window.
+    virtual CPoint screenToClient(WindowRef window, CPoint screen) = 0;
+    // Resizes window, keeping its top-left corner, and puts it on top.
+    virtual void setWindowSize(WindowRef window, int32_t width, int32_t height) = 0;
+    // The thickness of a dialog frame's horizontal border, in pixels.
+    virtual int32_t dialogFrameThickness() = 0;
+
+    // Cursors. systemCursor answers a shared shape that is never destroyed.
+    virtual CursorRef currentCursor() = 0;
+    virtual void setCursor(CursorRef cursor) = 0;
+    virtual CursorRef systemCursor(CursorShape shape) = 0;
+
+    // Time: a millisecond count that wraps at 2^32, and sleeping.
+    virtual uint32_t tickCount() = 0;
+    virtual void sleep(uint32_t milliseconds) = 0;
+    // Handles at most one pending paint request of the calling thread's windows.
+    virtual void dispatchOnePaint() = 0;
+
+    // Drag and drop for windows of the calling thread. beginDragAndDrop answers
+    // whether drag and drop is available; only then is endDragAndDrop owed.
+    virtual bool beginDragAndDrop() = 0;
+    virtual void endDragAndDrop() = 0;
+    virtual bool registerDropTarget(WindowRef window, DropListener* listener) = 0;
+    virtual void revokeDropTarget(WindowRef window) = 0;
 };
 
 // The backend the toolkit draws with. install(nullptr) restores the default.

@@ -2,6 +2,7 @@
 
 #include "vstgui/platform/bmp.h"
 #include "vstgui/platform/embedded_bitmaps.h"
+#include "vstgui/platform/soft_window.h"
 
 #include <algorithm>
 
@@ -17,12 +18,6 @@ struct Object
 
 struct Image
 {
-    Pixels pixels;
-};
-
-struct SoftPlatform::Window
-{
-    CRect screenRect;
     Pixels pixels;
 };
 
@@ -95,36 +90,6 @@ void transfer(Surface& target, const CRect& dest, const Pixels& source, CPoint o
 
 } // namespace
 
-SoftPlatform::SoftPlatform() = default;
-SoftPlatform::~SoftPlatform() = default;
-
-WindowRef SoftPlatform::createWindow(const CRect& screenRect)
-{
-    auto window = std::make_unique<Window>();
-    window->screenRect = screenRect;
-    window->pixels = Pixels(screenRect.width(), screenRect.height());
-    WindowRef ref = window.get();
-    windows[ref] = std::move(window);
-    return ref;
-}
-
-void SoftPlatform::destroyWindow(WindowRef window) { windows.erase(window); }
-
-void SoftPlatform::moveWindow(WindowRef window, const CRect& screenRect)
-{
-    auto it = windows.find(window);
-    if (it == windows.end())
-        return;
-    it->second->screenRect = screenRect;
-    if (screenRect.width() != it->second->pixels.width || screenRect.height() != it->second->pixels.height)
-        it->second->pixels = Pixels(screenRect.width(), screenRect.height());
-}
-
-const Pixels* SoftPlatform::windowPixels(WindowRef window) const
-{
-    auto it = windows.find(window);
-    return it == windows.end() ? nullptr : &it->second->pixels;
-}
 
 void SoftPlatform::addImage(int32_t resourceId, const Pixels& pixels) { addedImages[resourceId] = pixels; }
 
@@ -136,6 +101,9 @@ void SoftPlatform::resetCounters()
     stats.pensCreated = 0;
     stats.brushesCreated = 0;
     stats.fontsCreated = 0;
+    stats.paintsDelivered = 0;
+    stats.windowSurfacesAcquired = 0;
+    stats.sleptMilliseconds = 0;
 }
 
 const Pixels* SoftPlatform::surfacePixels(Surface* surface) { return surface ? surface->pixels : nullptr; }
@@ -155,10 +123,11 @@ Surface* SoftPlatform::acquireWindowSurface(WindowRef window)
 {
     if (!window)
         return newSurface(&screen, nullptr);
-    auto it = windows.find(window);
-    if (it == windows.end())
+    Window* w = find(window);
+    if (!w)
         return nullptr;
-    return newSurface(&it->second->pixels, it->second.get());
+    ++stats.windowSurfacesAcquired;
+    return newSurface(&w->pixels, w);
 }
 
 void SoftPlatform::releaseWindowSurface(WindowRef, Surface* surface)
@@ -167,15 +136,6 @@ void SoftPlatform::releaseWindowSurface(WindowRef, Surface* surface)
         return;
     delete surface;
     --stats.liveSurfaces;
-}
-
-bool SoftPlatform::windowScreenRect(WindowRef window, CRect& out)
-{
-    auto it = windows.find(window);
-    if (it == windows.end())
-        return false;
-    out = it->second->screenRect;
-    return true;
 }
 
 Surface* SoftPlatform::createMemorySurface(WindowRef, int32_t width, int32_t height)

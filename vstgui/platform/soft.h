@@ -5,8 +5,11 @@
 #include "vstgui/platform/pixels.h"
 #include "vstgui/platform/platform.h"
 
+#include <deque>
 #include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace VSTGUI {
 namespace platform {
@@ -24,19 +27,60 @@ public:
         int liveSurfaces = 0;
         int liveImages = 0;
         int blitSupportHeld = 0;
+        int liveWindows = 0;
+        int liveDropTargets = 0;
+        int dragAndDropDepth = 0;  // begun and not yet ended
+        int paintsDelivered = 0;
+        int windowSurfacesAcquired = 0;
+        uint32_t sleptMilliseconds = 0;
     };
 
     SoftPlatform();
     ~SoftPlatform() override;
 
-    // The window system stand-in. A window has a rectangle on the screen and
-    // pixels of its own size.
-    WindowRef createWindow(const CRect& screenRect);
-    void destroyWindow(WindowRef window);
+    // The window system stand-in. A window has a rectangle on the screen,
+    // pixels of its own size, and may have a parent, a class name and a
+    // caption. Destroying a window destroys its children first.
+    WindowRef createWindow(const CRect& screenRect, WindowRef parent = nullptr, const char* className = "",
+                           bool caption = false);
+    void destroyWindow(WindowRef window) override;
     void moveWindow(WindowRef window, const CRect& screenRect);
     const Pixels* windowPixels(WindowRef window) const;
-    void setCursorPosition(CPoint screen) { cursor = screen; }
-    void setButtonState(int32_t state) { buttons = state; }
+    bool windowExists(WindowRef window) const { return windows.count(window) != 0; }
+    // The child windows of parent, oldest first.
+    std::vector<WindowRef> childWindows(WindowRef parent) const;
+
+    // Messages to windows made by createChildWindow, delivered in order by
+    // pumpMessages (which answers how many it delivered). A paint with an empty
+    // rectangle is an empty update region: nobody is told.
+    void postPaint(WindowRef window, const CRect& rect);
+    void postButtonDown(WindowRef window, CPoint where);
+    void postWheel(WindowRef window, CPoint where, float notches);
+    int pumpMessages();
+    size_t pendingMessages() const { return messages.size(); }
+
+    // Polled input. A script hands out one value per poll and keeps handing
+    // out its last value once it has run out; the plain setters replace it.
+    void setCursorPosition(CPoint screen);
+    void setButtonState(int32_t state);
+    void scriptCursor(std::vector<CPoint> screenPositions);
+    void scriptButtons(std::vector<int32_t> states);
+    int buttonPolls() const { return buttonPollCount; }
+
+    // The system's settings and clock.
+    void setButtonsSwapped(bool swapped) { swappedButtons = swapped; }
+    void setTicks(uint32_t ticks) { clock = ticks; }
+    // Whether the thread can do drag and drop (OLE is unavailable on some threads).
+    void setDragAndDropAvailable(bool available) { dragAndDropAvailable = available; }
+    // The shape of a cursor; -1 for the arrow the system starts with.
+    static int cursorShape(CursorRef cursor);
+
+    // A drag over a window registered as a drop target: answers whether it was
+    // accepted. The other three do nothing without an accepted drag.
+    bool dragEnter(WindowRef window, DragData::Kind kind, const std::vector<std::string>& items);
+    void dragOver(WindowRef window);
+    void dragLeave(WindowRef window);
+    void drop(WindowRef window);
 
     // Images that tests add under a resource number, ahead of the module's own.
     void addImage(int32_t resourceId, const Pixels& pixels);
@@ -54,8 +98,8 @@ public:
     Surface* acquireWindowSurface(WindowRef window) override;
     void releaseWindowSurface(WindowRef window, Surface* surface) override;
     bool windowScreenRect(WindowRef window, CRect& out) override;
-    CPoint cursorScreenPosition() override { return cursor; }
-    int32_t physicalButtonState() override { return buttons; }
+    CPoint cursorScreenPosition() override;
+    int32_t physicalButtonState() override;
 
     Surface* createMemorySurface(WindowRef compatibleWith, int32_t width, int32_t height) override;
     void destroyMemorySurface(Surface* surface) override;
@@ -88,19 +132,70 @@ public:
     void* acquireBlitSupport() override;
     void releaseBlitSupport(void* token) override;
 
+    void registerWindowClass(const char* className) override;
+    void unregisterWindowClass(const char* className) override;
+    bool isWindowClassRegistered(const char* className) override;
+    bool buttonsSwapped() override { return swappedButtons; }
+    WindowRef createChildWindow(const char* className, WindowRef parent, int32_t width, int32_t height,
+                                WindowListener* listener) override;
+    void detachWindow(WindowRef window) override;
+    WindowRef parentWindow(WindowRef window) override;
+    bool windowHasCaption(WindowRef window) override;
+    bool windowClassName(WindowRef window, char* name, int32_t size) override;
+    CPoint screenToClient(WindowRef window, CPoint screen) override;
+    void setWindowSize(WindowRef window, int32_t width, int32_t height) override;
+    int32_t dialogFrameThickness() override { return 3; }
+    CursorRef currentCursor() override { return cursorNow; }
+    void setCursor(CursorRef cursor) override { cursorNow = cursor; }
+    CursorRef systemCursor(CursorShape shape) override;
+    uint32_t tickCount() override { return clock; }
+    void sleep(uint32_t milliseconds) override;
+    void dispatchOnePaint() override;
+    bool beginDragAndDrop() override;
+    void endDragAndDrop() override;
+    bool registerDropTarget(WindowRef window, DropListener* listener) override;
+    void revokeDropTarget(WindowRef window) override;
+
     // The constant-opacity blend of one 8-bit channel.
     static uint8_t blendChannel(uint8_t target, uint8_t source, uint8_t alpha);
 
 private:
     struct Window;
+    struct Message
+    {
+        enum class Kind
+        {
+            paint,
+            buttonDown,
+            wheel
+        };
+        Kind kind;
+        WindowRef window;
+        CRect rect;
+        CPoint where;
+        float notches;
+    };
     Surface* newSurface(Pixels* target, Window* window);
+    Window* find(WindowRef window) const;
+    void deliver(const Message& message);
 
     std::map<WindowRef, std::unique_ptr<Window>> windows;
     std::map<int32_t, Pixels> addedImages;
+    std::map<std::string, int> windowClasses;
+    std::deque<Message> messages;
     Pixels screen;
+    std::deque<CPoint> cursorScript;
+    std::deque<int32_t> buttonScript;
     CPoint cursor;
     int32_t buttons = 0;
+    int buttonPollCount = 0;
     bool brushFails = false;
+    bool swappedButtons = false;
+    bool dragAndDropAvailable = true;
+    uint32_t clock = 0;
+    CursorRef cursorNow;
+    WindowRef dragWindow = nullptr;  // the window an accepted drag is over
+    uint64_t windowSerial = 0;
     Counters stats;
 };
 

@@ -1,6 +1,10 @@
 #include "vstgui/platform/win32.h"
 
+#include "vstgui/platform/win32_drop_target.h"
+
 #include <windows.h>
+
+#include <new>
 
 namespace VSTGUI {
 namespace platform {
@@ -79,6 +83,83 @@ void keyByHand(HDC target, const CRect& d, HDC image, CPoint origin, COLORREF ke
         DeleteDC(maskContext);
     SetBkColor(target, oldBackground);
     SetTextColor(target, oldText);
+}
+
+HWND hwnd(WindowRef window) { return static_cast<HWND>(window); }
+
+HINSTANCE moduleInstance()
+{
+    void* module = moduleHandle();
+    return module ? static_cast<HINSTANCE>(module) : GetModuleHandleA(nullptr);
+}
+
+// Where a window keeps the drop target registered for it here.
+const char kDropTargetProperty[] = "Quelt.CDropTarget";
+
+CDropTarget* dropTarget(HWND window)
+{
+    return window ? static_cast<CDropTarget*>(GetPropA(window, kDropTargetProperty)) : nullptr;
+}
+
+void revoke(HWND window)
+{
+    if (CDropTarget* target = dropTarget(window))
+    {
+        target->detach();
+        RemovePropA(window, kDropTargetProperty);
+    }
+    // The system's release of its reference destroys the target.
+    RevokeDragDrop(window);
+}
+
+// The window procedure of every class registered here.
+LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* listener = reinterpret_cast<WindowListener*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_DESTROY)
+    {
+        if (listener)
+            listener->windowDestroyed();
+        // A registration must not outlive its window, even one nobody revoked.
+        if (dropTarget(window))
+            revoke(window);
+    }
+    if (!listener)
+        return DefWindowProcA(window, message, wParam, lParam);
+    switch (message)
+    {
+    case WM_PAINT:
+    {
+        RECT update;
+        if (!GetUpdateRect(window, &update, FALSE))
+            break;
+        PAINTSTRUCT paint;
+        if (HDC context = BeginPaint(window, &paint))
+        {
+            const RECT& r = paint.rcPaint;
+            listener->windowPaint(reinterpret_cast<Surface*>(context), CRect(r.left, r.top, r.right, r.bottom));
+        }
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        listener->windowButtonDown(CPoint(LOWORD(lParam), HIWORD(lParam)));
+        return 0;
+    case WM_MOUSEWHEEL:
+    {
+        // The wheel reports the cursor in screen coordinates.
+        POINT where = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        ScreenToClient(window, &where);
+        listener->windowWheel(CPoint(where.x, where.y), static_cast<short>(HIWORD(wParam)) / 120.0f);
+        // The host's window hears of the wheel too.
+        break;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 } // namespace
@@ -393,6 +474,137 @@ void Win32Platform::setSystemVersion(uint32_t major, uint32_t minor, uint32_t pl
 bool Win32Platform::hasAlphaBlend() { return gAlphaBlend != nullptr; }
 
 bool Win32Platform::hasTransparentBlt() { return gTransparentBlt != nullptr; }
+
+void Win32Platform::registerWindowClass(const char* className)
+{
+    WNDCLASSA windowClass = {};
+    windowClass.style = CS_GLOBALCLASS;
+    windowClass.lpfnWndProc = windowProcedure;
+    windowClass.hInstance = moduleInstance();
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+}
+
+void Win32Platform::unregisterWindowClass(const char* className) { UnregisterClassA(className, moduleInstance()); }
+
+bool Win32Platform::isWindowClassRegistered(const char* className)
+{
+    WNDCLASSA windowClass;
+    return GetClassInfoA(moduleInstance(), className, &windowClass) != 0;
+}
+
+bool Win32Platform::buttonsSwapped() { return GetSystemMetrics(SM_SWAPBUTTON) > 0; }
+
+WindowRef Win32Platform::createChildWindow(const char* className, WindowRef parent, int32_t width, int32_t height,
+                                           WindowListener* listener)
+{
+    HWND window = CreateWindowExA(0, className, "Window", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                  0, 0, width, height, hwnd(parent), nullptr, moduleInstance(), nullptr);
+    if (window)
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(listener));
+    return window;
+}
+
+void Win32Platform::detachWindow(WindowRef window) { SetWindowLongPtrA(hwnd(window), GWLP_USERDATA, 0); }
+
+void Win32Platform::destroyWindow(WindowRef window) { DestroyWindow(hwnd(window)); }
+
+WindowRef Win32Platform::parentWindow(WindowRef window) { return GetParent(hwnd(window)); }
+
+bool Win32Platform::windowHasCaption(WindowRef window)
+{
+    return (static_cast<DWORD>(GetWindowLongA(hwnd(window), GWL_STYLE)) & WS_CAPTION) != 0;
+}
+
+bool Win32Platform::windowClassName(WindowRef window, char* name, int32_t size)
+{
+    if (!name || size < 1)
+        return false;
+    name[0] = '\0';
+    return GetClassNameA(hwnd(window), name, size) > 0;
+}
+
+CPoint Win32Platform::screenToClient(WindowRef window, CPoint screen)
+{
+    POINT p = {screen.x, screen.y};
+    MapWindowPoints(nullptr, hwnd(window), &p, 1);
+    return CPoint(p.x, p.y);
+}
+
+void Win32Platform::setWindowSize(WindowRef window, int32_t width, int32_t height)
+{
+    SetWindowPos(hwnd(window), HWND_TOP, 0, 0, width, height, SWP_NOMOVE);
+}
+
+int32_t Win32Platform::dialogFrameThickness() { return GetSystemMetrics(SM_CYDLGFRAME); }
+
+CursorRef Win32Platform::currentCursor() { return GetCursor(); }
+
+void Win32Platform::setCursor(CursorRef cursor) { SetCursor(static_cast<HCURSOR>(cursor)); }
+
+CursorRef Win32Platform::systemCursor(CursorShape shape)
+{
+    LPCSTR name = IDC_ARROW;
+    switch (shape)
+    {
+    case CursorShape::wait: name = IDC_WAIT; break;
+    case CursorShape::sizeWE: name = IDC_SIZEWE; break;
+    case CursorShape::sizeNS: name = IDC_SIZENS; break;
+    case CursorShape::sizeAll: name = IDC_SIZEALL; break;
+    case CursorShape::sizeNESW: name = IDC_SIZENESW; break;
+    case CursorShape::sizeNWSE: name = IDC_SIZENWSE; break;
+    case CursorShape::no: name = IDC_NO; break;
+    case CursorShape::hand: name = IDC_HAND; break;
+    }
+    return LoadCursorA(nullptr, name);
+}
+
+uint32_t Win32Platform::tickCount() { return GetTickCount(); }
+
+void Win32Platform::sleep(uint32_t milliseconds) { Sleep(milliseconds); }
+
+void Win32Platform::dispatchOnePaint()
+{
+    MSG message;
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+bool Win32Platform::beginDragAndDrop()
+{
+    const HRESULT result = OleInitialize(nullptr);
+    return result == S_OK || result == S_FALSE;
+}
+
+void Win32Platform::endDragAndDrop() { OleUninitialize(); }
+
+bool Win32Platform::registerDropTarget(WindowRef window, DropListener* listener)
+{
+    if (!window || !listener)
+        return false;
+    auto* target = new (std::nothrow) CDropTarget(listener);
+    if (!target)
+        return false;
+    // Held here across the registration: a refused target goes with this release.
+    target->AddRef();
+    const bool registered = RegisterDragDrop(hwnd(window), target) == S_OK;
+    if (registered)
+        SetPropA(hwnd(window), kDropTargetProperty, target);
+    target->Release();
+    return registered;
+}
+
+void Win32Platform::revokeDropTarget(WindowRef window)
+{
+    if (window)
+        revoke(hwnd(window));
+}
+
+IDropTarget* Win32Platform::dropTargetOf(WindowRef window) { return dropTarget(hwnd(window)); }
+
+int32_t Win32Platform::liveDropTargets() { return CDropTarget::liveCount(); }
 
 Win32Platform& win32Platform()
 {

@@ -3,6 +3,8 @@
 
 #include "vstgui/platform/platform.h"
 
+struct IDropTarget;
+
 namespace VSTGUI {
 namespace platform {
 
@@ -48,11 +50,52 @@ public:
     void* acquireBlitSupport() override;
     void releaseBlitSupport(void* token) override;
 
+    // One window procedure for every class registered here; a window finds
+    // its listener in its user data.
+    void registerWindowClass(const char* className) override;
+    void unregisterWindowClass(const char* className) override;
+    bool isWindowClassRegistered(const char* className) override;
+    bool buttonsSwapped() override;
+
+    WindowRef createChildWindow(const char* className, WindowRef parent, int32_t width, int32_t height,
+                                WindowListener* listener) override;
+    void detachWindow(WindowRef window) override;
+    void destroyWindow(WindowRef window) override;
+
+    WindowRef parentWindow(WindowRef window) override;
+    bool windowHasCaption(WindowRef window) override;
+    bool windowClassName(WindowRef window, char* name, int32_t size) override;
+    CPoint screenToClient(WindowRef window, CPoint screen) override;
+    void setWindowSize(WindowRef window, int32_t width, int32_t height) override;
+    int32_t dialogFrameThickness() override;
+
+    CursorRef currentCursor() override;
+    void setCursor(CursorRef cursor) override;
+    CursorRef systemCursor(CursorShape shape) override;
+
+    uint32_t tickCount() override;
+    void sleep(uint32_t milliseconds) override;
+    void dispatchOnePaint() override;
+
+    // OLE for the calling thread; a thread already in the multi-threaded
+    // apartment cannot have it.
+    bool beginDragAndDrop() override;
+    void endDragAndDrop() override;
+    // The registration holds the only reference to the drop target, so
+    // revoking it destroys the target. A window destroyed while registered
+    // revokes its own registration.
+    bool registerDropTarget(WindowRef window, DropListener* listener) override;
+    void revokeDropTarget(WindowRef window) override;
+
     // Tests take the blit entry points away, or pretend to be another system.
     static void setBlitEntriesEnabled(bool alphaBlend, bool transparentBlt);
     static void setSystemVersion(uint32_t major, uint32_t minor, uint32_t platformId);
     static bool hasAlphaBlend();
     static bool hasTransparentBlt();
+    // The drop target registered here for window (no reference is added), or null.
+    static IDropTarget* dropTargetOf(WindowRef window);
+    // How many drop targets exist in the module.
+    static int32_t liveDropTargets();
 };
 
 Win32Platform& win32Platform();
