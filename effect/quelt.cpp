@@ -7,6 +7,7 @@
 #include <new>
 
 #include "effect/denormal_guard.h"
+#include "effect/editor_link.h"
 #include "host/vst_text.h"
 
 AudioEffect* createEffectInstance(audioMasterCallback audioMaster)
@@ -39,8 +40,7 @@ Quelt::Quelt(audioMasterCallback audioMaster)
     std::srand(static_cast<unsigned>(std::time(nullptr)));
     engine.reset();
 
-    // The editor panel is created here once it exists; until then the effect has
-    // none, so the has-editor flag stays clear and the editor opcodes answer 0.
+    attachEditor(this);
 
     engine.setSampleRate(GateEngine::kDefaultRate);
 }
@@ -78,7 +78,7 @@ void Quelt::setParameter(VstInt32 index, float value)
     const int slot = paramSlot(index);
     programs[getProgram()].params[slot].store(value);
     params[slot].store(value);
-    // The editor panel follows every change here once it exists.
+    editorParameterChanged(editor, index, value);
 }
 
 float Quelt::getParameter(VstInt32 index)

@@ -51,6 +51,8 @@ public:
     virtual void setInitialDelay(VstInt32 delay) { cEffect.initialDelay = delay; }
 
     virtual AEffEditor* getEditor() { return editor; }
+    // An editor attaches itself here and is owned by the effect from then on.
+    void setEditor(AEffEditor* newEditor) { editor = newEditor; }
     virtual AEffect* getAeffect() { return &cEffect; }
     virtual float getSampleRate() { return sampleRate; }
     virtual VstInt32 getBlockSize() { return blockSize; }

@@ -509,7 +509,7 @@ def make_background():
 # ---------------------------------------------------------------------------
 
 # The trademark credit the splash shows for the plug-in format; text only.
-CREDIT = "VST PLUG-IN TECHNOLOGY BY STEINBERG MEDIA TECHNOLOGIES GMBH"
+CREDIT = "VST PLUG-IN TECHNOLOGY"
 
 
 def make_splash():

@@ -1,10 +1,12 @@
 # Checks that each layer includes only what it may: the toolkit knows the interface
-# records and itself, the effect never reaches the toolkit or the editor, and the
-# host binding knows only itself.
+# records and itself, the effect never reaches the toolkit or the editor (it only
+# declares the link the build fills in), the editor knows the effect only through
+# that link, and the host binding knows only itself.
 # Usage: cmake -DSOURCE=<tree> -P check_layers.cmake
 set(rules
   "vstgui" "^(vstgui/|host/vst_interface\\.h$)"
   "effect" "^(effect/|host/)"
+  "editor" "^(editor/|host/|vstgui/|effect/editor_link\\.h$)"
   "host" "^host/")
 set(faults "")
 while(rules)

@@ -1,0 +1,6 @@
+// For builds without an editor panel: the effect offers none.
+#include "effect/editor_link.h"
+
+void attachEditor(AudioEffect*) {}
+
+void editorParameterChanged(AEffEditor*, VstInt32, float) {}
