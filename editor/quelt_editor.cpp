@@ -3,7 +3,8 @@
 #include "host/audio_effect.h"
 #include "host/plugin_entry.h"
 
-#include <cstdlib>
+#include <ctime>
+#include <thread>
 
 using namespace VSTGUI;
 
@@ -49,7 +50,9 @@ CBitmap* loadBackground()
 } // namespace
 
 QueltEditor::QueltEditor(AudioEffect* effect)
-    : AEffGUIEditor(effect), button{}, splash(nullptr), randomButton(nullptr), background(loadBackground())
+    : AEffGUIEditor(effect), button{}, splash(nullptr), randomButton(nullptr), background(loadBackground()),
+      // Time and instance: two effects made in the same second still draw apart.
+      randomState(static_cast<uint64_t>(std::time(nullptr)) ^ (reinterpret_cast<uintptr_t>(this) * 0x9E3779B97F4A7C15ull))
 {
     rect.top = 0;
     rect.left = 0;
@@ -69,10 +72,21 @@ QueltEditor::~QueltEditor()
 bool QueltEditor::open(void* window)
 {
     AEffEditor::open(window);
-
     CBitmap* strips[] = {new CBitmap(kFirstStep), new CBitmap(kStep),   new CBitmap(kLastStep),
                          new CBitmap(kMode),      new CBitmap(kRandom), new CBitmap(kSplash)};
-    auto* newFrame = new CFrame(CRect(0, 0, 600, 36), window, this);
+    bool complete = background->isLoaded();
+    for (CBitmap* strip : strips)
+        complete = complete && strip->isLoaded();
+    CFrame* newFrame = complete ? new CFrame(CRect(0, 0, 600, 36), window, this) : nullptr;
+    if (!newFrame || !newFrame->getSystemWindow())
+    {
+        if (newFrame)
+            newFrame->release();
+        for (CBitmap* strip : strips)
+            strip->release();
+        systemWindow = nullptr;
+        return false;
+    }
     newFrame->setBackground(background);
 
     for (int32_t k = 0; k < kButtons; ++k)
@@ -91,6 +105,7 @@ bool QueltEditor::open(void* window)
     for (CBitmap* strip : strips)
         strip->release();
     frame = newFrame;
+    published.store(newFrame);
     return true;
 }
 
@@ -100,15 +115,31 @@ void QueltEditor::close()
         return;
     CFrame* old = frame;
     frame = nullptr;
+    published.store(nullptr);
+    // A parameter change on another thread may be storing into a button right
+    // now; it holds on only for that store.
+    while (forwarding.load() != 0)
+        std::this_thread::yield();
     old->release();
 }
 
 void QueltEditor::setParameter(VstInt32 index, float)
 {
-    if (!frame || static_cast<uint32_t>(index) >= static_cast<uint32_t>(kButtons))
+    if (static_cast<uint32_t>(index) >= static_cast<uint32_t>(kButtons))
         return;
-    if (button[index])
+    forwarding.fetch_add(1);
+    if (published.load() && button[index])
         button[index]->setValue(effect->getParameter(index));
+    forwarding.fetch_sub(1);
+}
+
+bool QueltEditor::drawOpen()
+{
+    // splitmix64: every output bit, the lowest included, is odd or even with equal chance.
+    uint64_t z = (randomState += 0x9E3779B97F4A7C15ull);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    return ((z ^ (z >> 31)) & 1) != 0;
 }
 
 void QueltEditor::valueChanged(CDrawContext*, CControl* control)
@@ -124,7 +155,7 @@ void QueltEditor::valueChanged(CDrawContext*, CControl* control)
     {
         for (int32_t step = 0; step < 16; ++step)
         {
-            effect->setParameterAutomated(step, (std::rand() & 1) ? 1.0f : 0.0f);
+            effect->setParameterAutomated(step, drawOpen() ? 1.0f : 0.0f);
             control->setDirty(true);
         }
     }

@@ -7,6 +7,9 @@
 #include "vstgui/ccontrol.h"
 #include "vstgui/csplash_screen.h"
 
+#include <atomic>
+#include <cstdint>
+
 class QueltEditor : public AEffGUIEditor, public CControlListener
 {
 public:
@@ -17,8 +20,10 @@ public:
     explicit QueltEditor(AudioEffect* effect);
     ~QueltEditor() override;
 
+    // Answers false, with nothing left behind, when the panel cannot be built.
     bool open(void* window) override;
     void close() override;
+    // Safe on any thread, also while the window thread closes the panel.
     void setParameter(VstInt32 index, float value) override;
     void valueChanged(VSTGUI::CDrawContext* context, VSTGUI::CControl* control) override;
 
@@ -28,8 +33,16 @@ public:
     VSTGUI::CSplashScreen* getSplash() const { return splash; }
 
 private:
+    // One coin toss per step of the random fill, from this panel's own generator.
+    bool drawOpen();
+
     VSTGUI::CMovieButton* button[kButtons];
     VSTGUI::CSplashScreen* splash;
     VSTGUI::CKickButton* randomButton;
     VSTGUI::CBitmap* background;
+    // The frame as other threads may see it, and how many of them are using it:
+    // close unpublishes it and waits for them before destroying it.
+    std::atomic<VSTGUI::CFrame*> published{nullptr};
+    std::atomic<int32_t> forwarding{0};
+    uint64_t randomState;
 };

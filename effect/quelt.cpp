@@ -1,9 +1,7 @@
 #include "effect/quelt.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <new>
 
 #include "effect/denormal_guard.h"
@@ -37,7 +35,6 @@ Quelt::Quelt(audioMasterCallback audioMaster)
     setNumOutputs(2);
     setUniqueID(fourCharCode('O', 'm', 'b', 'q'));
 
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
     engine.reset();
 
     attachEditor(this);

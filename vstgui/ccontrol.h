@@ -2,6 +2,8 @@
 // listener, bracketed by begin/end-edit notices and redrawn when it changes.
 #pragma once
 
+#include <atomic>
+
 #include "vstgui/cview.h"
 
 namespace VSTGUI {
@@ -83,7 +85,23 @@ protected:
     int32_t tag;
     float oldValue = 1.0f;
     float defaultValue = 0.5f;
-    float value = 0.0f;
+    // The one field another thread may write (the owner follows parameter
+    // changes from whichever thread makes them); relaxed, as a single float.
+    class SharedValue
+    {
+    public:
+        explicit SharedValue(float v) : stored(v) {}
+        operator float() const { return stored.load(std::memory_order_relaxed); }
+        SharedValue& operator=(float v)
+        {
+            stored.store(v, std::memory_order_relaxed);
+            return *this;
+        }
+
+    private:
+        std::atomic<float> stored;
+    };
+    SharedValue value{0.0f};
     float vmin = 0.0f;
     float vmax = 1.0f;
     float wheelInc = 0.1f;

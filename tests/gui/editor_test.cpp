@@ -3,6 +3,8 @@
 // click, and the throttled idle step against a scripted clock.
 #include "gui_test_support.h"
 
+#include <cstdlib>
+
 #include "editor/quelt_editor.h"
 #include "effect/quelt.h"
 #include "tests/unit/recording_host.h"
@@ -294,6 +296,43 @@ TEST_F(EditorTest, TheIdleStepIsThrottledAgainstTheClockAcrossItsWrap)
     EXPECT_TRUE(dirtyAfterNestedIdle);
     dispatch(effEditIdle);
     EXPECT_FALSE(editor->getButton(8)->isDirty());
+}
+
+TEST_F(EditorTest, APanelThatCannotBeBuiltLeavesNothingBehind)
+{
+    const int windows = soft().counters().liveWindows;
+    int notAWindow = 0;
+    EXPECT_EQ(dispatch(effEditOpen, 0, 0, &notAWindow), 0);
+    EXPECT_EQ(editor->getFrame(), nullptr);
+    EXPECT_EQ(soft().counters().liveWindows, windows);
+    EXPECT_EQ(dispatch(effEditIdle), 0);
+    open();  // the next open into a real window works
+    EXPECT_NE(editor->getFrame(), nullptr);
+}
+
+// Each effect draws its random patterns from a generator of its own; the C
+// library's generator, which the host may be using, is left alone.
+TEST_F(EditorTest, RandomFillsDifferBetweenEffectsAndLeaveTheHostsGeneratorAlone)
+{
+    std::srand(7);
+    const int expected = std::rand();
+    std::srand(7);
+    Quelt other(RecordingHost::callback);
+    const auto pattern = [](Quelt& q) {
+        auto* e = static_cast<QueltEditor*>(q.getEditor());
+        CKickButton pressed(CRect(516, 6, 540, 30), e, QueltEditor::kRandomTag, 24, nullptr, CPoint());
+        pressed.setValue(1.0f);
+        uint64_t bits = 0;
+        for (int fill = 0; fill < 4; ++fill)
+        {
+            e->valueChanged(nullptr, &pressed);
+            for (int k = 0; k < 16; ++k)
+                bits = bits * 2 + (q.getParameter(k) > 0.5f ? 1u : 0u);
+        }
+        return bits;
+    };
+    EXPECT_NE(pattern(*effect), pattern(other)) << "two effects made in the same second";
+    EXPECT_EQ(std::rand(), expected);
 }
 
 #ifdef QUELT_ARTIFACT_DIR
