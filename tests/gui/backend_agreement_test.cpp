@@ -1,7 +1,7 @@
 // The GDI backend and the software backend draw the same pixels: the same
 // bitmaps, the same primitives and the same view tree, read back from GDI
 // surfaces and compared pixel by pixel. Runs under wine with an X server.
-#include "gdi_readback.h"
+#include "win32_test_support.h"
 #include "gui_test_support.h"
 #include "scene.h"
 

@@ -280,6 +280,17 @@ TEST_F(EditorTest, TheIdleStepIsThrottledAgainstTheClockAcrossItsWrap)
         EXPECT_EQ(soft().counters().sleptMilliseconds, s.slept) << "at " << s.now;
     }
 
+    // A full step paints at most one window that waits for it.
+    platform::WindowRef window = editor->getFrame()->getSystemWindow();
+    soft().postPaint(window, CRect(0, 0, 10, 10));
+    soft().postPaint(window, CRect(10, 0, 20, 10));
+    soft().resetCounters();
+    soft().setTicks(0x800);
+    editor->doIdleStuff();
+    EXPECT_EQ(soft().counters().paintsDelivered, 1);
+    EXPECT_EQ(soft().pendingMessages(), 1u);
+    soft().pumpMessages();
+
     // A host that idles the editor from inside its own idle time reaches no view.
     bool dirtyAfterNestedIdle = false;
     recorder.answer = [&](const RecordedCall& call) -> VstIntPtr {

@@ -3,7 +3,7 @@
 // class, the cursor, and the system objects a thousand frames leave behind.
 // Runs under wine with an X server; the same drag is scripted on the software
 // backend for comparison.
-#include "gdi_readback.h"
+#include "win32_test_support.h"
 #include "gui_test_support.h"
 #include "scene.h"
 
@@ -44,19 +44,6 @@ public:
     CFrame* frame = nullptr;
     std::vector<std::string> log;
 };
-
-void pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-}
-
-BOOL CALLBACK countWindow(HWND, LPARAM count)
-{
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
 
 Pixels grabWindow(HWND window, int32_t w, int32_t h)
 {
@@ -108,12 +95,6 @@ protected:
         return host;
     }
 
-    static int childWindows()
-    {
-        int n = 0;
-        EnumChildWindows(host, countWindow, reinterpret_cast<LPARAM>(&n));
-        return n;
-    }
 
     static HWND host;
 };
@@ -261,7 +242,7 @@ TEST_F(FrameWindowTest, AThousandFramesLeaveTheSystemObjectsAsTheyWere)
     const auto after = objects();
     EXPECT_EQ(after.first, before.first) << "GDI objects";
     EXPECT_EQ(after.second, before.second) << "USER objects";
-    EXPECT_EQ(childWindows(), 0);
+    EXPECT_EQ(childWindows(host), 0);
     EXPECT_EQ(Win32Platform::liveDropTargets(), dropTargets);
     WNDCLASSA info;
     EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(nullptr), CFrame::getClassName(), &info));

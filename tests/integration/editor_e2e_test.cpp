@@ -7,7 +7,7 @@
 #include "support/test_host.h"
 
 #include "editor/aeff_gui_editor.h"
-#include "gui/gdi_readback.h"
+#include "gui/win32_test_support.h"
 #include "host/audio_effect.h"
 #include "host/plugin_entry.h"
 #include "vstgui/platform/soft.h"
@@ -29,7 +29,9 @@
 using namespace quelt_test;
 using namespace VSTGUI;
 using guitest::differingPixels;
+using guitest::childWindows;
 using guitest::firstDifference;
+using guitest::pump;
 using platform::Pixels;
 
 namespace {
@@ -43,26 +45,6 @@ POINT stepCentre(int k) { return k == 0 ? POINT{85, 18} : k == 15 ? POINT{445, 1
 constexpr POINT kMode{486, 18};
 constexpr POINT kRandom{528, 18};
 constexpr POINT kLogo{30, 18};
-
-void pump()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&message);
-}
-
-BOOL CALLBACK countWindow(HWND, LPARAM count)
-{
-    ++*reinterpret_cast<int*>(count);
-    return TRUE;
-}
-
-int childWindows(HWND parent)
-{
-    int n = 0;
-    EnumChildWindows(parent, countWindow, reinterpret_cast<LPARAM>(&n));
-    return n;
-}
 
 Pixels screenOf(HWND host)
 {

@@ -1,5 +1,5 @@
-// Reading pixels back from GDI device contexts, for the tests that compare
-// the GDI backend with the software backend.
+// Pieces of the tests that run real windows under wine: pixels read back from
+// GDI device contexts, message pumping and child-window counting.
 #pragma once
 
 #include "vstgui/platform/pixels.h"
@@ -60,6 +60,28 @@ inline std::string firstDifference(const Pixels& a, const Pixels& b)
                 return text;
             }
     return "none";
+}
+
+// Handles every message waiting for this thread's windows.
+inline void pump()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&message);
+}
+
+inline BOOL CALLBACK countWindow(HWND, LPARAM count)
+{
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+// Every window below parent, at any depth.
+inline int childWindows(HWND parent)
+{
+    int n = 0;
+    EnumChildWindows(parent, countWindow, reinterpret_cast<LPARAM>(&n));
+    return n;
 }
 
 } // namespace guitest
