@@ -562,73 +562,81 @@ bool CViewContainer::focusNextView(CView* oldFocus, bool reverse)
     return false;
 }
 
-// Drags reach the child under the cursor; the context and the position are
-// moved into this container's coordinates for the length of the call.
+namespace {
+
+// For the length of one drag call: the context moved into a container's
+// coordinates, and the cursor position in them, as handed to its children.
+struct LocalDrag
+{
+    LocalDrag(CDrawContext* context, const CRect& size, const CPoint& where)
+        : shift(context, CPoint(size.left, size.top)), local(CPoint(where).offset(-size.left, -size.top))
+    {
+    }
+    CDrawContext::OriginShift shift;
+    const CPoint local;
+};
+
+} // namespace
+
+void CViewContainer::leaveDragView(CDrawContext* context, CDragContainer* drag, const CPoint& local)
+{
+    if (pCurrentDragView)
+        pCurrentDragView->onDragLeave(context, drag, local);
+    pCurrentDragView = nullptr;
+}
+
+// Drags reach the child under the cursor.
 void CViewContainer::onDragEnter(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
     if (!pParentFrame)
         return;
-    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
-    const CPoint local = CPoint(where).offset(-size.left, -size.top);
-    if (pCurrentDragView)
-        pCurrentDragView->onDragLeave(context, drag, local);
+    const LocalDrag at(context, size, where);
+    leaveDragView(context, drag, at.local);
     pCurrentDragView = getViewAt(where, false);
     if (pCurrentDragView)
-        pCurrentDragView->onDragEnter(context, drag, local);
+        pCurrentDragView->onDragEnter(context, drag, at.local);
 }
 
 void CViewContainer::onDragMove(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
     if (!pParentFrame)
         return;
-    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
-    const CPoint local = CPoint(where).offset(-size.left, -size.top);
+    const LocalDrag at(context, size, where);
     CView* over = getViewAt(where, false);
-    if (over != pCurrentDragView)
+    if (over == pCurrentDragView)
     {
-        if (pCurrentDragView)
-            pCurrentDragView->onDragLeave(context, drag, local);
         if (over)
-            over->onDragEnter(context, drag, local);
-        pCurrentDragView = over;
+            over->onDragMove(context, drag, at.local);
+        return;
     }
-    else if (over)
-    {
-        over->onDragMove(context, drag, local);
-    }
+    leaveDragView(context, drag, at.local);
+    pCurrentDragView = over;
+    if (over)
+        over->onDragEnter(context, drag, at.local);
 }
 
 void CViewContainer::onDragLeave(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
     if (!pParentFrame)
         return;
-    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
-    const CPoint local = CPoint(where).offset(-size.left, -size.top);
-    if (pCurrentDragView)
-        pCurrentDragView->onDragLeave(context, drag, local);
-    pCurrentDragView = nullptr;
+    const LocalDrag at(context, size, where);
+    leaveDragView(context, drag, at.local);
 }
 
 bool CViewContainer::onDrop(CDrawContext* context, CDragContainer* drag, const CPoint& where)
 {
     if (!pParentFrame)
         return false;
-    CDrawContext::OriginShift shift(context, CPoint(size.left, size.top));
-    const CPoint local = CPoint(where).offset(-size.left, -size.top);
+    const LocalDrag at(context, size, where);
     CView* over = getViewAt(where, false);
     if (over != pCurrentDragView)
     {
-        if (pCurrentDragView)
-            pCurrentDragView->onDragLeave(context, drag, local);
+        // A child the drag never entered gets the drop without an enter.
+        leaveDragView(context, drag, at.local);
         pCurrentDragView = over;
     }
-    bool result = false;
-    if (pCurrentDragView)
-    {
-        result = pCurrentDragView->onDrop(context, drag, local);
-        pCurrentDragView->onDragLeave(context, drag, local);
-    }
-    pCurrentDragView = nullptr;
+    const bool result = pCurrentDragView && pCurrentDragView->onDrop(context, drag, at.local);
+    leaveDragView(context, drag, at.local);
     return result;
 }
 

@@ -106,6 +106,8 @@ protected:
     CRect localBounds() const { return CRect(0, 0, size.width(), size.height()); }
     void drawBackground(CDrawContext* target, const CRect& rect, const CRect& destination);
     void attachSubtree(CFrame* frame);
+    // The child a drag was over hears that it left; no child is current then.
+    void leaveDragView(CDrawContext* context, CDragContainer* drag, const CPoint& local);
 
     CCView* pFirstView = nullptr;
     CCView* pLastView = nullptr;
