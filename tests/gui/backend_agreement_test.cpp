@@ -252,3 +252,13 @@ TEST_F(BackendAgreementTest, ButtonsModifiersAndTheCursorComeFromTheSystem)
     sendButton(MOUSEEVENTF_LEFTUP);
     EXPECT_EQ(CDrawContext::getMouseButtons(), 0);
 }
+
+TEST_F(BackendAgreementTest, WithoutAModuleHandleBitmapsComeFromTheProgram)
+{
+    platform::setModuleHandle(nullptr);
+    auto* background = new CBitmap(128);
+    EXPECT_TRUE(background->isLoaded());
+    EXPECT_EQ(background->getWidth(), 600);
+    background->release();
+    platform::setModuleHandle(GetModuleHandleA(nullptr));
+}

@@ -352,7 +352,7 @@ void Win32Platform::copy(Surface* target, const CRect& d, Surface* source, CPoin
 
 Image* Win32Platform::loadImage(int32_t resourceId)
 {
-    HBITMAP image = LoadBitmapA(static_cast<HINSTANCE>(moduleHandle()), MAKEINTRESOURCEA(resourceId & 0xFFFF));
+    HBITMAP image = LoadBitmapA(moduleInstance(), MAKEINTRESOURCEA(resourceId & 0xFFFF));
     return reinterpret_cast<Image*>(image);
 }
 
