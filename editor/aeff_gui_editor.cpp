@@ -45,7 +45,10 @@ bool AEffGUIEditor::getRect(ERect** out)
 void AEffGUIEditor::idle()
 {
     if (!inIdleStuff && frame)
+    {
+        system().processWindowEvents();
         frame->idle();
+    }
 }
 
 bool AEffGUIEditor::onKeyDown(VstKeyCode& keyCode) { return frame && frame->onKeyDown(keyCode) == 1; }

@@ -1,5 +1,9 @@
-# Checks that the Linux plug-in exports exactly VSTPluginMain and main.
-# Usage: cmake -DLIB=... -DNM=nm -P check_elf_exports.cmake
+# Checks that the Linux plug-in exports exactly VSTPluginMain and main and, unless
+# it was built with sanitizers, needs nothing beyond the C library (with its
+# loader and maths library) and the X library: hosts bring a C++ runtime of
+# their own, and the X library is loaded only when the editor opens.
+# Usage: cmake -DLIB=... -DNM=nm -DREADELF=readelf [-DSANITIZED=ON] -P check_elf_exports.cmake
+cmake_policy(SET CMP0057 NEW)
 execute_process(COMMAND ${NM} -D --defined-only "${LIB}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${NM} could not read ${LIB}")
@@ -7,3 +11,25 @@ endif()
 include(${CMAKE_CURRENT_LIST_DIR}/expect_exports.cmake)
 expect_plugin_exports("${dump}" "[0-9a-fA-F]+ [TtWwDdBbRrVviu] [^\n]+" "^[0-9a-fA-F]+ . ")
 message(STATUS "${LIB} exports VSTPluginMain and main")
+
+if(SANITIZED)
+  return()
+endif()
+execute_process(COMMAND ${READELF} -d "${LIB}" OUTPUT_VARIABLE dynamic RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "${READELF} could not read ${LIB}")
+endif()
+string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]\n]+\\]" lines "${dynamic}")
+set(allowed libc.so.6 libm.so.6 ld-linux-x86-64.so.2 libX11.so.6)
+set(needed "")
+foreach(line IN LISTS lines)
+  string(REGEX REPLACE ".*\\[([^]]+)\\]" "\\1" name "${line}")
+  list(APPEND needed ${name})
+  if(NOT name IN_LIST allowed)
+    message(FATAL_ERROR "${LIB} needs ${name}; allowed are ${allowed}")
+  endif()
+endforeach()
+if(NOT "libc.so.6" IN_LIST needed)
+  message(FATAL_ERROR "no NEEDED entries read from ${LIB}: [${needed}]")
+endif()
+message(STATUS "${LIB} needs ${needed}")

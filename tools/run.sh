@@ -5,9 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-demo_packages=(cmake ninja-build g++ pkg-config libsndfile1-dev libpng-dev googletest)
+demo_packages=(cmake ninja-build g++ pkg-config libsndfile1-dev libpng-dev libx11-dev googletest)
 test_packages=("${demo_packages[@]}" libbenchmark-dev g++-mingw-w64-x86-64 g++-mingw-w64-i686
                binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 xvfb xauth
+               libxtst-dev libxres-dev
                python3)
 
 install_missing() {

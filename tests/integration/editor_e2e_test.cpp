@@ -4,13 +4,9 @@
 // hears is read from the recorded callbacks; what the screen shows is read back
 // from the editor's window and compared with the same panel drawn in-process
 // by the toolkit's software backend.
-#include "support/test_host.h"
+#include "integration/editor_e2e_support.h"
 
-#include "editor/aeff_gui_editor.h"
 #include "gui/win32_test_support.h"
-#include "host/audio_effect.h"
-#include "host/plugin_entry.h"
-#include "vstgui/platform/soft.h"
 #include "vstgui/platform/win32.h"
 
 #include <gtest/gtest.h>
@@ -26,8 +22,7 @@
 #include <utility>
 #include <vector>
 
-using namespace quelt_test;
-using namespace VSTGUI;
+using namespace e2e;
 using guitest::differingPixels;
 using guitest::childWindows;
 using guitest::firstDifference;
@@ -36,16 +31,6 @@ using platform::Pixels;
 
 namespace {
 
-constexpr int kWidth = 600;
-constexpr int kHeight = 36;
-using Values = std::array<float, 17>;
-
-// Centres of the controls, in panel coordinates.
-POINT stepCentre(int k) { return k == 0 ? POINT{85, 18} : k == 15 ? POINT{445, 18} : POINT{111 + 24 * (k - 1), 18}; }
-constexpr POINT kMode{486, 18};
-constexpr POINT kRandom{528, 18};
-constexpr POINT kLogo{30, 18};
-
 Pixels screenOf(HWND host)
 {
     HWND child = GetWindow(host, GW_CHILD);
@@ -53,86 +38,6 @@ Pixels screenOf(HWND host)
     Pixels out = guitest::grab(dc, 0, 0, kWidth, kHeight);
     ReleaseDC(child, dc);
     return out;
-}
-
-VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-// The same panel drawn in this process by the software backend: a Quelt of its
-// own with these values, its editor opened in a soft window and painted.
-Pixels softPanel(const Values& values, bool splashOpen)
-{
-    platform::SoftPlatform& soft = platform::softPlatform();
-    platform::install(&soft);
-    AudioEffect* effect = createEffectInstance(quietHost);
-    for (int k = 0; k < 17; ++k)
-        effect->setParameter(k, values[k]);
-    auto* editor = static_cast<AEffGUIEditor*>(effect->getEditor());
-    platform::WindowRef parent = soft.createWindow(CRect(0, 0, kWidth, kHeight));
-    editor->open(parent);
-    platform::WindowRef child = editor->getFrame()->getSystemWindow();
-    soft.postPaint(child, CRect(0, 0, kWidth, kHeight));
-    soft.pumpMessages();
-    if (splashOpen)
-    {
-        soft.setButtonState(kLeftButton);
-        soft.postButtonDown(child, CPoint(kLogo.x, kLogo.y));
-        soft.pumpMessages();
-        soft.setButtonState(0);
-        editor->idle();
-    }
-    Pixels out = *soft.windowPixels(child);
-    editor->close();
-    soft.destroyWindow(parent);
-    effect->getAeffect()->dispatcher(effect->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
-    platform::install(nullptr);
-    return out;
-}
-
-// Writes pixels as a binary PPM, for the README's picture.
-void savePicture(const Pixels& p, const std::string& path)
-{
-    if (FILE* f = std::fopen(path.c_str(), "wb"))
-    {
-        std::fprintf(f, "P6\n%d %d\n255\n", p.width, p.height);
-        for (uint32_t word : p.data)
-        {
-            const unsigned char rgb[3] = {static_cast<unsigned char>(word >> 16), static_cast<unsigned char>(word >> 8),
-                                          static_cast<unsigned char>(word)};
-            std::fwrite(rgb, 1, 3, f);
-        }
-        std::fclose(f);
-    }
-}
-
-struct Edit
-{
-    VstInt32 opcode;
-    VstInt32 index;
-    float opt;
-};
-
-// The begin, end and automate calls a host recorded, in order.
-std::vector<Edit> edits(const TestHost& host)
-{
-    std::vector<Edit> out;
-    for (const HostCall& c : host.calls())
-        if (c.opcode == audioMasterBeginEdit || c.opcode == audioMasterEndEdit || c.opcode == audioMasterAutomate)
-            out.push_back({c.opcode, c.index, c.opt});
-    return out;
-}
-
-std::string describe(const std::vector<Edit>& list)
-{
-    std::string text;
-    for (const Edit& e : list)
-        text += e.opcode == audioMasterBeginEdit ? "begin " + std::to_string(e.index) + "; "
-                : e.opcode == audioMasterEndEdit ? "end " + std::to_string(e.index) + "; "
-                                                 : "auto " + std::to_string(e.index) + "=" +
-                                                       std::to_string(static_cast<int>(e.opt)) + "; ";
-    return text;
 }
 
 enum Button
@@ -210,7 +115,7 @@ protected:
 
     // A real click at a point of the panel in `window`, from a second thread,
     // while this thread runs the host's loop.
-    static void click(HWND window, POINT at, Button button, std::vector<TestHost*> hosts)
+    static void click(HWND window, PanelPoint at, Button button, std::vector<TestHost*> hosts)
     {
         POINT origin = {0, 0};
         ClientToScreen(GetWindow(window, GW_CHILD), &origin);
@@ -259,23 +164,11 @@ protected:
 
     // A click on the button for parameter `index` sends begin, one or more
     // automates of the new value, and end.
-    static void expectToggle(TestHost& h, HWND window, POINT at, int index, float expected)
+    static void expectToggle(TestHost& h, HWND window, PanelPoint at, int index, float expected)
     {
         h.clearCalls();
         click(window, at, kLeft, {&h});
-        const std::vector<Edit> seen = edits(h);
-        std::printf("[calls] click on %d: %s\n", index, describe(seen).c_str());
-        ASSERT_GE(seen.size(), 3u) << describe(seen);
-        EXPECT_EQ(seen.front().opcode, audioMasterBeginEdit);
-        EXPECT_EQ(seen.front().index, index);
-        EXPECT_EQ(seen.back().opcode, audioMasterEndEdit);
-        EXPECT_EQ(seen.back().index, index);
-        for (size_t i = 1; i + 1 < seen.size(); ++i)
-        {
-            EXPECT_EQ(seen[i].opcode, audioMasterAutomate) << describe(seen);
-            EXPECT_EQ(seen[i].index, index);
-            EXPECT_EQ(seen[i].opt, expected);
-        }
+        expectEditOf(edits(h), index, expected);
         EXPECT_EQ(h.getParameter(index), expected);
     }
 
@@ -330,18 +223,7 @@ TEST_F(EditorEndToEnd, TheRandomButtonSendsWholeBatchesOfTheSixteenSteps)
         click(mainWindow, kRandom, kLeft, {&host});
         const std::vector<Edit> seen = edits(host);
         std::printf("[calls] random (mode %g): %zu calls, %zu batches\n", mode, seen.size(), (seen.size() - 2) / 16);
-        ASSERT_GE(seen.size(), 18u) << describe(seen);
-        EXPECT_EQ(seen.front().opcode, audioMasterBeginEdit);
-        EXPECT_EQ(seen.front().index, 1000);
-        EXPECT_EQ(seen.back().opcode, audioMasterEndEdit);
-        EXPECT_EQ(seen.back().index, 1000);
-        EXPECT_EQ((seen.size() - 2) % 16, 0u) << describe(seen);
-        for (size_t i = 1; i + 1 < seen.size(); ++i)
-        {
-            EXPECT_EQ(seen[i].opcode, audioMasterAutomate) << describe(seen);
-            EXPECT_EQ(seen[i].index, static_cast<VstInt32>((i - 1) % 16));
-            EXPECT_TRUE(seen[i].opt == 0.0f || seen[i].opt == 1.0f);
-        }
+        expectRandomBatches(seen);
         for (int k = 0; k < 16; ++k)  // the last batch stays
             EXPECT_EQ(host.getParameter(k), seen[seen.size() - 17 + k].opt);
         EXPECT_EQ(host.getParameter(16), mode);
@@ -355,7 +237,7 @@ TEST_F(EditorEndToEnd, TheLogoOpensTheSplashWhichOnlyALeftClickCloses)
 {
     const struct
     {
-        POINT at;
+        PanelPoint at;
         Button button;
         bool openAfter;
         const char* stage;

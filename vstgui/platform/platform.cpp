@@ -2,6 +2,8 @@
 
 #if defined(_WIN32)
 #include "vstgui/platform/win32.h"
+#elif defined(QUELT_X11)
+#include "vstgui/platform/x11.h"
 #else
 #include "vstgui/platform/soft.h"
 #endif
@@ -18,6 +20,8 @@ Platform& defaultPlatform()
 {
 #if defined(_WIN32)
     return win32Platform();
+#elif defined(QUELT_X11)
+    return x11Platform();
 #else
     return softPlatform();
 #endif

@@ -196,6 +196,9 @@ public:
     virtual void sleep(uint32_t milliseconds) = 0;
     // Handles at most one pending paint request of the calling thread's windows.
     virtual void dispatchOnePaint() = 0;
+    // Handles the pending events of the calling thread's windows where no
+    // event loop of the host delivers them; the editor calls it as it idles.
+    virtual void processWindowEvents() = 0;
 
     // Drag and drop for windows of the calling thread. beginDragAndDrop answers
     // whether drag and drop is available; only then is endDragAndDrop owed.

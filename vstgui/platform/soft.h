@@ -151,6 +151,8 @@ public:
     uint32_t tickCount() override { return clock; }
     void sleep(uint32_t milliseconds) override;
     void dispatchOnePaint() override;
+    // Messages are delivered by pumpMessages only, under the test's control.
+    void processWindowEvents() override {}
     bool beginDragAndDrop() override;
     void endDragAndDrop() override;
     bool registerDropTarget(WindowRef window, DropListener* listener) override;

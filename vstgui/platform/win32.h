@@ -76,6 +76,8 @@ public:
     uint32_t tickCount() override;
     void sleep(uint32_t milliseconds) override;
     void dispatchOnePaint() override;
+    // The host's message loop delivers the window's messages.
+    void processWindowEvents() override {}
 
     // OLE for the calling thread; a thread already in the multi-threaded
     // apartment cannot have it.
