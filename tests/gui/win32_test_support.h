@@ -2,7 +2,7 @@
 // GDI device contexts, message pumping and child-window counting.
 #pragma once
 
-#include "gui/pixel_compare.h"
+#include "pixel_compare.h"
 #include "vstgui/platform/pixels.h"
 
 #include <windows.h>

@@ -30,9 +30,12 @@ public:
 
     ~Connection()
     {
-        for (Cursor cursor : cursors)
-            if (cursor)
-                x.XFreeCursor(display, cursor);
+        {
+            ErrorTrap trap(x, display);
+            for (Cursor cursor : cursors)
+                if (cursor)
+                    x.XFreeCursor(display, cursor);
+        }
         x.XCloseDisplay(display);
     }
 
