@@ -11,6 +11,16 @@
 #define QUELT_HAVE_MXCSR 0
 #endif
 
+// The register values of the last block, kept by the effect. Loading the
+// control register from a value stored just before stalls until every store
+// in flight has drained (hundreds of cycles after the processing loops), so
+// both values are written only when the host's setting changes.
+struct MxcsrValues
+{
+    unsigned hosts = 0;
+    unsigned flushing = 0;
+};
+
 class DenormalGuard
 {
 public:
@@ -18,13 +28,30 @@ public:
     static constexpr unsigned kFlushToZero = 0x8000;
     static constexpr unsigned kDenormalsAreZero = 0x0040;
 
-    DenormalGuard() : saved(_mm_getcsr()) { _mm_setcsr(saved | kFlushToZero | kDenormalsAreZero); }
-    ~DenormalGuard() { _mm_setcsr(saved); }
+    explicit DenormalGuard(MxcsrValues& values) : values(values)
+    {
+        const unsigned now = _mm_getcsr();
+        if (now != values.hosts)
+        {
+            values.hosts = now;
+            values.flushing = now | kBoth;
+        }
+        if ((now & kBoth) != kBoth)
+            load(values.flushing);
+    }
+    // Also takes back the exception flags that processing raised.
+    ~DenormalGuard() { load(values.hosts); }
 
 private:
-    unsigned saved;
+    static constexpr unsigned kBoth = kFlushToZero | kDenormalsAreZero;
+#if defined(__GNUC__)
+    static void load(const unsigned& value) { __asm__ volatile("ldmxcsr %0" : : "m"(value) : "memory"); }
 #else
-    DenormalGuard() {}
+    static void load(const unsigned& value) { _mm_setcsr(value); }
+#endif
+    MxcsrValues& values;
+#else
+    explicit DenormalGuard(MxcsrValues&) {}
 #endif
 
 public:

@@ -12,6 +12,7 @@ struct GateBlock
     // Both stay in double: a float position loses whole samples late in a song.
     double start;
     double increment;
+    double inverseIncrement;  // for first guesses only
     float rampStep;   // gain change per sample of a full 2 ms swing
     float rampStart;  // fraction of a step where its final 2 ms begin
     float bound;      // the envelope never leaves [-bound, bound]
@@ -21,9 +22,25 @@ struct GateBlock
     float decayPeak[kNumSteps];
 };
 
+struct GateKernels;
+
+// Told how process cut each block, for tests that check the cuts against the
+// per-sample rules: frames [from, to) lie in step `step`, before its final 2 ms
+// (flat) or inside them.
+class GateTrace
+{
+public:
+    virtual void segment(VstInt32 from, VstInt32 to, int step, bool flat) = 0;
+
+protected:
+    ~GateTrace() = default;
+};
+
 class GateEngine
 {
 public:
+    GateEngine();
+
     static constexpr float kDefaultRate = 44100.0f;
     static constexpr float kMaxStepGain = 1000.0f;
 
@@ -36,19 +53,36 @@ public:
 
     // Multiplies both channels by the envelope. Without time information the
     // host gives no position to lock to, so the audio passes through unchanged.
+    // The mode is read at the start of every 64 frames of the block.
     void process(const VstTimeInfo* time, const SharedFloat* params, float** inputs, float** outputs,
                  VstInt32 sampleFrames);
 
     GateBlock prepareBlock(double tempo, double ppqPos, const SharedFloat* params) const;
+
+    // The loops process uses (the widest this processor runs unless told otherwise).
+    void setKernels(const GateKernels& kernels) { this->kernels = &kernels; }
+    void setTrace(GateTrace* trace) { this->trace = trace; }
+    static constexpr VstInt32 kModeInterval = 64;
 
     // Position of the next sample, in sixteenths.
     float getPosition() const { return position; }
     float getEnvelope() const { return envelope; }
 
 private:
+    // The block's values, recomputed only where the tempo, rate or steps changed.
+    const GateBlock& updateBlock(double tempo, double ppqPos, const SharedFloat* params);
+
     float position = 0.0f;
     float envelope = 0.0f;
     float engineRate = kDefaultRate;
+    const GateKernels* kernels;
+    GateTrace* trace = nullptr;
+
+    GateBlock cached{};
+    float cachedTempo = 0.0f;
+    float cachedRate = 0.0f;
+    float cachedSteps[kNumSteps] = {};
+    bool cacheValid = false;
 };
 
 // Brings any finite position (in sixteenths) into [0, 16); non-finite gives 0.

@@ -64,7 +64,7 @@ void Quelt::setSampleRate(float rate)
 
 void Quelt::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames)
 {
-    const DenormalGuard noSubnormals;
+    const DenormalGuard noSubnormals(mxcsr);
     engine.process(getTimeInfo(kVstPpqPosValid | kVstTempoValid), params, inputs, outputs, sampleFrames);
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "effect/denormal_guard.h"
 #include "effect/gate_engine.h"
 #include "effect/quelt_program.h"
 #include "host/audio_effect_x.h"
@@ -52,4 +53,5 @@ private:
     std::unique_ptr<QueltProgram[]> programs;
     SharedFloat params[kNumParams];
     GateEngine engine;
+    MxcsrValues mxcsr;  // audio thread only
 };
