@@ -58,6 +58,8 @@ int32_t holdSse2(const GateChannels& io, int32_t from, int32_t to, float gain, c
     return to;
 }
 
+// Unit: g is 1, and 1 × x is x to the bit, so the multiply goes.
+template <bool Unit>
 int32_t decaySse2(const GateChannels& io, int32_t from, int32_t to, double base, double increment, double step,
                   float g, const ModeWatch& watch, float& last)
 {
@@ -82,7 +84,7 @@ int32_t decaySse2(const GateChannels& io, int32_t from, int32_t to, double base,
             const __m128d w0 = _mm_add_pd(b, _mm_mul_pd(j0, inc));
             const __m128d w1 = _mm_add_pd(b, _mm_mul_pd(j1, inc));
             const __m128 frac = _mm_movelh_ps(_mm_cvtpd_ps(_mm_sub_pd(w0, s)), _mm_cvtpd_ps(_mm_sub_pd(w1, s)));
-            const __m128 env = _mm_mul_ps(gain, _mm_sub_ps(one, frac));
+            const __m128 env = Unit ? _mm_sub_ps(one, frac) : _mm_mul_ps(gain, _mm_sub_ps(one, frac));
             const __m128 left = _mm_loadu_ps(inL + j);
             const __m128 right = _mm_loadu_ps(inR + j);
             _mm_storeu_ps(outL + j, _mm_mul_ps(left, env));
@@ -132,6 +134,7 @@ __attribute__((target("avx"))) int32_t holdAvx(const GateChannels& io, int32_t f
     return to;
 }
 
+template <bool Unit>
 __attribute__((target("avx"))) int32_t decayAvx(const GateChannels& io, int32_t from, int32_t to, double base,
                                                 double increment, double step, float g, const ModeWatch& watch,
                                                 float& last)
@@ -157,7 +160,7 @@ __attribute__((target("avx"))) int32_t decayAvx(const GateChannels& io, int32_t 
             const __m128 f0 = _mm256_cvtpd_ps(_mm256_sub_pd(w0, s));
             const __m128 f1 = _mm256_cvtpd_ps(_mm256_sub_pd(w1, s));
             const __m256 frac = _mm256_insertf128_ps(_mm256_castps128_ps256(f0), f1, 1);
-            const __m256 env = _mm256_mul_ps(gain, _mm256_sub_ps(one, frac));
+            const __m256 env = Unit ? _mm256_sub_ps(one, frac) : _mm256_mul_ps(gain, _mm256_sub_ps(one, frac));
             const __m256 left = _mm256_loadu_ps(inL + j);
             const __m256 right = _mm256_loadu_ps(inR + j);
             _mm256_storeu_ps(outL + j, _mm256_mul_ps(left, env));
@@ -182,18 +185,27 @@ __attribute__((target("avx"))) int32_t decayAvx(const GateChannels& io, int32_t 
     return to;
 }
 #endif
+using DecayLoop = int32_t (*)(const GateChannels&, int32_t, int32_t, double, double, double, float, const ModeWatch&,
+                              float&);
+
+template <DecayLoop UnitLoop, DecayLoop AnyLoop>
+int32_t decay(const GateChannels& io, int32_t from, int32_t to, double base, double increment, double step, float g,
+              const ModeWatch& watch, float& last)
+{
+    return (g == 1.0f ? UnitLoop : AnyLoop)(io, from, to, base, increment, step, g, watch, last);
+}
 }  // namespace
 
 const GateKernels& sse2Kernels()
 {
-    static const GateKernels kernels{holdSse2, decaySse2, "SSE2"};
+    static const GateKernels kernels{holdSse2, decay<decaySse2<true>, decaySse2<false>>, "SSE2"};
     return kernels;
 }
 
 const GateKernels* avxKernels()
 {
 #if defined(QUELT_HAVE_AVX)
-    static const GateKernels kernels{holdAvx, decayAvx, "AVX"};
+    static const GateKernels kernels{holdAvx, decay<decayAvx<true>, decayAvx<false>>, "AVX"};
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx") ? &kernels : nullptr;
 #else

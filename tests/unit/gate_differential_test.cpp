@@ -40,7 +40,9 @@ struct Oracle
         return w < 16.0 ? w : 0.0;
     }
 
-    void process(const GateBlock& b, double ppqPos, float mode, const float* inL, const float* inR, float* outL,
+    // modeAt(i) is the mode a per-sample read sees at frame i.
+    template <typename Mode>
+    void process(const GateBlock& b, double ppqPos, Mode modeAt, const float* inL, const float* inR, float* outL,
                  float* outR, int n)
     {
         const double start = wrap(ppqPos * 4.0);
@@ -71,7 +73,7 @@ struct Oracle
             const float frac = static_cast<float>(w - idx);
             step[i] = idx;
             flat[i] = frac < b.rampStart;
-            if (mode < 0.5f)
+            if (modeAt(i) < 0.5f)
             {
                 const float s = std::fabs(diff) * b.rampStep;
                 env = frac < b.rampStart ? g : env < next ? std::min(env + s, next) : std::max(env - s, next);
@@ -197,8 +199,10 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
                 inR[i] = s.chance(0.01) ? 1e-40f : static_cast<float>(s.uniform(-1, 1));
             }
             const GateBlock expected = engine.prepareBlock(time.tempo, time.ppqPos, params);
-            oracle.process(expected, time.ppqPos,
-                           params[kModeParam].load(), inL.data(), inR.data(), refL.data(), refR.data(), n);
+            const float mode = params[kModeParam].load();
+            oracle.process(
+                expected, time.ppqPos, [mode](int) { return mode; }, inL.data(), inR.data(), refL.data(),
+                refR.data(), n);
             const bool inPlace = s.chance(0.3);
             std::copy(inL.begin(), inL.begin() + n, outL.begin());
             std::copy(inR.begin(), inR.begin() + n, outR.begin());
@@ -251,5 +255,44 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
         std::printf(" %s", k->name);
     std::printf("\n");
     EXPECT_GT(cuts, blocks) << "the sessions reach the flat and ramp parts alike";
+}
+// Another thread switches HOLD to DECAY while the first 64 frames are being
+// processed: the block follows the rules with HOLD up to frame 64 and with
+// DECAY from there on.
+SharedFloat* gModeToFlip = nullptr;
+
+int32_t holdThenFlip(const GateChannels& io, int32_t from, int32_t to, float gain, const ModeWatch& watch)
+{
+    gModeToFlip->store(1.0f);
+    return sse2Kernels().hold(io, from, to, gain, watch);
+}
+
+TEST(GateDifferential, AModeChangeDuringABlockLandsAtTheNextMultipleOf64Frames)
+{
+    GateKernels flipping = sse2Kernels();
+    flipping.hold = holdThenFlip;
+    for (int frames : {65, 200, 1000})
+    {
+        GateEngine engine;
+        engine.setKernels(flipping);
+        SharedFloat params[kNumParams];
+        for (int i = 0; i < kNumSteps; ++i)
+            params[i].store(1.0f);
+        gModeToFlip = &params[kModeParam];
+        VstTimeInfo time{};
+        time.tempo = 120.0;
+        time.ppqPos = 0.01;  // early in step 1, far from its ramp
+        std::vector<float> in(frames, 0.5f), out(2 * frames), ref(2 * frames);
+        float* ins[2] = {in.data(), in.data()};
+        float* outs[2] = {out.data(), out.data() + frames};
+        const GateBlock block = engine.prepareBlock(time.tempo, time.ppqPos, params);
+        engine.process(&time, params, ins, outs, frames);
+        Oracle oracle;
+        oracle.process(
+            block, time.ppqPos, [](int i) { return i < 64 ? 0.0f : 1.0f; }, in.data(), in.data(), ref.data(),
+            ref.data() + frames, frames);
+        EXPECT_EQ(std::memcmp(out.data(), ref.data(), out.size() * sizeof(float)), 0) << frames << " frames";
+        EXPECT_LT(out[frames - 1], 0.5f) << "DECAY has taken over";
+    }
 }
 }  // namespace
