@@ -2,6 +2,7 @@
 // tempo, that follows 16 steps of a sixteenth note each.
 #pragma once
 
+#include "effect/gate_kernels.h"
 #include "effect/quelt_program.h"
 #include "host/vst_interface.h"
 
@@ -21,8 +22,6 @@ struct GateBlock
     // what is left of the fall at rampStart.
     float decayPeak[kNumSteps];
 };
-
-struct GateKernels;
 
 // Told how process cut each block, for tests that check the cuts against the
 // per-sample rules: frames [from, to) lie in step `step`, before its final 2 ms
@@ -62,7 +61,7 @@ public:
     // The loops process uses (the widest this processor runs unless told otherwise).
     void setKernels(const GateKernels& kernels) { this->kernels = &kernels; }
     void setTrace(GateTrace* trace) { this->trace = trace; }
-    static constexpr VstInt32 kModeInterval = 64;
+    static constexpr VstInt32 kModeInterval = kGateModeInterval;
 
     // Position of the next sample, in sixteenths.
     float getPosition() const { return position; }

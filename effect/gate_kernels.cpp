@@ -28,7 +28,7 @@ inline void scaleScalar(const float* inL, const float* inR, float* outL, float* 
     float* const outR = (io).outR
 
 // The next frame after j where the mode is read again.
-inline int32_t nextRead(int32_t j) { return (j | 63) + 1; }
+inline int32_t nextRead(int32_t j) { return (j | (kGateModeInterval - 1)) + 1; }
 
 inline float decayGain(int32_t j, double base, double increment, double step, float g)
 {
@@ -185,6 +185,7 @@ __attribute__((target("avx"))) int32_t decayAvx(const GateChannels& io, int32_t 
     return to;
 }
 #endif
+
 using DecayLoop = int32_t (*)(const GateChannels&, int32_t, int32_t, double, double, double, float, const ModeWatch&,
                               float&);
 

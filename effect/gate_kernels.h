@@ -8,7 +8,10 @@
 
 #include "effect/shared_float.h"
 
-// The mode as a kernel sees it: read at every 64th frame of the block.
+// The mode is read at the start of every this many frames of a block.
+constexpr int32_t kGateModeInterval = 64;
+
+// The mode as a kernel sees it.
 struct ModeWatch
 {
     const SharedFloat* mode;
@@ -27,8 +30,8 @@ struct GateChannels
 // One implementation of the loops, chosen once from the processor's features.
 struct GateKernels
 {
-    // Both channels of frames [from, to) times gain. At each multiple of 64
-    // inside the range the mode is read again; where it is no longer what the
+    // Both channels of frames [from, to) times gain. At each multiple of
+    // kGateModeInterval inside the range the mode is read again; where it is no longer what the
     // watch holds the loop stops, and the answer is where it stopped (or to).
     int32_t (*hold)(const GateChannels& io, int32_t from, int32_t to, float gain, const ModeWatch& watch);
     // The same with the gain g × (1 − float(base + j × increment − step)) for
