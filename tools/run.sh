@@ -57,7 +57,8 @@ case "${1:-}" in
     done
     rm -f "$log"
     echo "=== benchmark ==="
-    ./build/native/quelt_bench --benchmark_min_time=0.05 | tail -n 8
+    ./build/native/quelt_bench --benchmark_min_time=0.05 --benchmark_repetitions=5 \
+      --benchmark_enable_random_interleaving=true --benchmark_color=false | tail -n 20
     echo "tests: $passed passed, $failed failed"
     exit $status
     ;;
