@@ -136,8 +136,11 @@ const GateBlock& GateEngine::updateBlock(double tempo, double ppqPos, const Shar
     // anything: at small blocks the stores still draining from the last block
     // make every store here wait. Changed steps are read again for the snapshot.
     bool stepsChanged = !cacheValid;
-    for (int i = 0; i < kNumSteps; ++i)
-        stepsChanged |= !sameBits(params[i].load(), cachedSteps[i]);
+    const uint32_t version = stepsVersion ? stepsVersion->load(std::memory_order_acquire) : 0;
+    if (!stepsVersion || version != cachedVersion)
+        for (int i = 0; i < kNumSteps; ++i)
+            stepsChanged |= !sameBits(params[i].load(), cachedSteps[i]);
+    cachedVersion = version;
     const float T = narrow(tempo);
     const bool timing = !cacheValid || !sameBits(T, cachedTempo) || !sameBits(engineRate, cachedRate);
     if (timing)
@@ -334,33 +337,90 @@ private:
     // step value, which does too, so the bounds cannot bind.
     void runHoldRamp(VstInt32 from, VstInt32 to, float next, float step)
     {
-        float e = env;
-        if (e < next)
-            for (VstInt32 j = from; j < to; ++j)
-            {
-                e = std::min(e + step, next);
-                scale(j, e);
-            }
+        if (env < next)
+            env = rise(from, to, env, step, next, next);
         else
+        {
+            float e = env;
             for (VstInt32 j = from; j < to; ++j)
             {
                 e = std::max(e - step, next);
                 scale(j, e);
             }
-        env = e;
+            env = e;
+        }
     }
 
-    // DECAY's rise toward peak before an open step; only the upper bound can bind.
+    // DECAY's rise toward peak before an open step; only the upper bound can
+    // bind, and min(min(x, peak), bound) is min(x, min(peak, bound)).
     void runDecayRise(VstInt32 from, VstInt32 to, float peak)
     {
-        float e = env;
-        for (VstInt32 j = from; j < to; ++j)
+        env = rise(from, to, env, block.rampStep, peak, std::min(peak, block.bound));
+    }
+
+    // Frames [from, to) of the rule "while e < guard, e = min(e + amount, top)",
+    // top <= guard; answers the last e. Inside one binade of a positive e,
+    // adding amount always adds the same rounded r (unless amount falls exactly
+    // halfway on the binade's grid), so e + r, e + 2r, e + 3r and e + 4r are
+    // the next four frames, each an exact sum: no chain of dependent additions.
+    float rise(VstInt32 from, VstInt32 to, float e, float amount, float guard, float top)
+    {
+        VstInt32 j = from;
+        while (j < to)
         {
-            if (e < peak)
-                e = std::min(std::min(e + block.rampStep, peak), block.bound);
-            scale(j, e);
+            const float before = e;
+            if (e < guard)
+                e = std::min(e + amount, top);
+            scale(j++, e);
+            float lower = 0.0f, upper = 0.0f;
+            if (!(e < top) || !steadyBinade(before, amount, lower, upper) || !(e < upper))
+                continue;
+            const float r = e - before;  // exact: both lie in one binade
+            const float r2 = r + r;
+            for (; j + 4 <= to; j += 4)
+            {
+                const float c4 = e + (r2 + r2);
+                // The sum that makes the fourth frame must stay below the binade's top.
+                if (!(c4 < upper) || !(c4 < top))
+                    break;
+                const float c1 = e + r;
+                scale(j, c1);
+                scale(j + 1, e + r2);
+                scale(j + 2, c1 + r2);
+                scale(j + 3, c4);
+                e = c4;
+            }
         }
-        env = e;
+        return e;
+    }
+
+    // Whether every value x of e's binade gives x + amount = x + r for one r:
+    // e is a positive normal number, its grid is coarser than the smallest
+    // normal step, and amount is not an odd multiple of half the grid.
+    static bool steadyBinade(float e, float amount, float& lower, float& upper)
+    {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &e, sizeof bits);
+        const uint32_t exponent = bits >> 23;  // the sign bit is 0 for positive e
+        if (!(e > 0.0f) || exponent < 24 || exponent > 253)
+            return false;
+        lower = fromBits(exponent << 23);
+        upper = fromBits((exponent + 1) << 23);
+        const float twiceInGrid = amount / fromBits((exponent - 23) << 23) * 2.0f;  // exact: powers of two
+        if (twiceInGrid < 2147483648.0f)
+        {
+            const int32_t whole = static_cast<int32_t>(twiceInGrid);
+            if (static_cast<float>(whole) == twiceInGrid && (whole & 1))
+                return false;
+        }
+        return true;
+    }
+
+    static float fromBits(uint32_t bits)
+    {
+        float value = 0.0f;
+        std::memcpy(&value, &bits, sizeof value);
+        return value;
     }
 
     void scale(VstInt32 j, float gain)

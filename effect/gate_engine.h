@@ -2,6 +2,9 @@
 // tempo, that follows 16 steps of a sixteenth note each.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+
 #include "effect/gate_kernels.h"
 #include "effect/quelt_program.h"
 #include "host/vst_interface.h"
@@ -61,6 +64,10 @@ public:
     // The loops process uses (the widest this processor runs unless told otherwise).
     void setKernels(const GateKernels& kernels) { this->kernels = &kernels; }
     void setTrace(GateTrace* trace) { this->trace = trace; }
+    // A count that every write of a step value raises after the write (with
+    // release ordering); while it stands still the steps are not read again.
+    // Without it every block compares all sixteen.
+    void watchSteps(const std::atomic<uint32_t>* version) { stepsVersion = version; }
     static constexpr VstInt32 kModeInterval = kGateModeInterval;
 
     // Position of the next sample, in sixteenths.
@@ -82,6 +89,8 @@ private:
     float cachedRate = 0.0f;
     float cachedSteps[kNumSteps] = {};
     bool cacheValid = false;
+    const std::atomic<uint32_t>* stepsVersion = nullptr;
+    uint32_t cachedVersion = 0;
 };
 
 // Brings any finite position (in sixteenths) into [0, 16); non-finite gives 0.

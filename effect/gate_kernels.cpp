@@ -70,13 +70,17 @@ int32_t decaySse2(const GateChannels& io, int32_t from, int32_t to, double base,
     const __m128 one = _mm_set1_ps(1.0f);
     const __m128 gain = _mm_set1_ps(g);
     // Frame numbers as doubles: whole numbers, so adding 4 stays exact.
-    __m128d j0 = _mm_set_pd(from + 1, from);
-    __m128d j1 = _mm_set_pd(from + 3, from + 2);
+    const __m128d first = _mm_set_pd(1.0, 0.0);
+    const __m128d second = _mm_set_pd(3.0, 2.0);
+    __m128d j0 = _mm_add_pd(_mm_set1_pd(from), first);
+    __m128d j1 = _mm_add_pd(_mm_set1_pd(from), second);
     const __m128d four = _mm_set1_pd(4.0);
-    // The last gain is kept in a register and handed out once at the end.
+    // The last gain is kept in a register and handed out once at the end; the
+    // frame numbers are set again only after frames done one by one.
     __m128 lastEnv = _mm_set1_ps(last);
     float lastGain = last;
-    for (int32_t j = from; j < to;)
+    int32_t j = from;
+    while (j < to)
     {
         const int32_t stop = std::min(to, nextRead(j));
         for (; j + 4 <= stop; j += 4)
@@ -93,19 +97,19 @@ int32_t decaySse2(const GateChannels& io, int32_t from, int32_t to, double base,
             j1 = _mm_add_pd(j1, four);
             lastEnv = env;
         }
-        lastGain = _mm_cvtss_f32(_mm_shuffle_ps(lastEnv, lastEnv, _MM_SHUFFLE(3, 3, 3, 3)));
-        for (; j < stop; ++j)
-            scaleScalar(inL, inR, outL, outR, j, lastGain = decayGain(j, base, increment, step, g));
-        if (j < to && watch.changed())
+        if (j < stop)
         {
-            last = lastGain;
-            return j;
+            for (; j < stop; ++j)
+                scaleScalar(inL, inR, outL, outR, j, lastGain = decayGain(j, base, increment, step, g));
+            lastEnv = _mm_set1_ps(lastGain);
+            j0 = _mm_add_pd(_mm_set1_pd(j), first);
+            j1 = _mm_add_pd(_mm_set1_pd(j), second);
         }
-        j0 = _mm_set_pd(j + 1, j);
-        j1 = _mm_set_pd(j + 3, j + 2);
+        if (j < to && watch.changed())
+            break;
     }
-    last = lastGain;
-    return to;
+    last = _mm_cvtss_f32(_mm_shuffle_ps(lastEnv, lastEnv, _MM_SHUFFLE(3, 3, 3, 3)));
+    return j;
 }
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
@@ -145,12 +149,15 @@ __attribute__((target("avx"))) int32_t decayAvx(const GateChannels& io, int32_t 
     const __m256d s = _mm256_set1_pd(step);
     const __m256 one = _mm256_set1_ps(1.0f);
     const __m256 gain = _mm256_set1_ps(g);
-    __m256d j0 = _mm256_set_pd(from + 3, from + 2, from + 1, from);
-    __m256d j1 = _mm256_set_pd(from + 7, from + 6, from + 5, from + 4);
+    const __m256d first = _mm256_set_pd(3.0, 2.0, 1.0, 0.0);
+    const __m256d second = _mm256_set_pd(7.0, 6.0, 5.0, 4.0);
+    __m256d j0 = _mm256_add_pd(_mm256_set1_pd(from), first);
+    __m256d j1 = _mm256_add_pd(_mm256_set1_pd(from), second);
     const __m256d eight = _mm256_set1_pd(8.0);
     __m256 lastEnv = _mm256_set1_ps(last);
     float lastGain = last;
-    for (int32_t j = from; j < to;)
+    int32_t j = from;
+    while (j < to)
     {
         const int32_t stop = std::min(to, nextRead(j));
         for (; j + 8 <= stop; j += 8)
@@ -169,20 +176,20 @@ __attribute__((target("avx"))) int32_t decayAvx(const GateChannels& io, int32_t 
             j1 = _mm256_add_pd(j1, eight);
             lastEnv = env;
         }
-        const __m128 upper = _mm256_extractf128_ps(lastEnv, 1);
-        lastGain = _mm_cvtss_f32(_mm_shuffle_ps(upper, upper, _MM_SHUFFLE(3, 3, 3, 3)));
-        for (; j < stop; ++j)
-            scaleScalar(inL, inR, outL, outR, j, lastGain = decayGain(j, base, increment, step, g));
-        if (j < to && watch.changed())
+        if (j < stop)
         {
-            last = lastGain;
-            return j;
+            for (; j < stop; ++j)
+                scaleScalar(inL, inR, outL, outR, j, lastGain = decayGain(j, base, increment, step, g));
+            lastEnv = _mm256_set1_ps(lastGain);
+            j0 = _mm256_add_pd(_mm256_set1_pd(j), first);
+            j1 = _mm256_add_pd(_mm256_set1_pd(j), second);
         }
-        j0 = _mm256_set_pd(j + 3, j + 2, j + 1, j);
-        j1 = _mm256_set_pd(j + 7, j + 6, j + 5, j + 4);
+        if (j < to && watch.changed())
+            break;
     }
-    last = lastGain;
-    return to;
+    const __m128 upper = _mm256_extractf128_ps(lastEnv, 1);
+    last = _mm_cvtss_f32(_mm_shuffle_ps(upper, upper, _MM_SHUFFLE(3, 3, 3, 3)));
+    return j;
 }
 #endif
 

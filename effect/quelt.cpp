@@ -36,6 +36,7 @@ Quelt::Quelt(audioMasterCallback audioMaster)
     setUniqueID(fourCharCode('O', 'm', 'b', 'q'));
 
     engine.reset();
+    engine.watchSteps(&stepsVersion);
 
     attachEditor(this);
 
@@ -75,6 +76,8 @@ void Quelt::setParameter(VstInt32 index, float value)
     const int slot = paramSlot(index);
     programs[getProgram()].params[slot].store(value);
     params[slot].store(value);
+    if (slot < kNumSteps)
+        stepsVersion.fetch_add(1, std::memory_order_release);
     editorParameterChanged(editor, index, value);
 }
 

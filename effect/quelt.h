@@ -52,6 +52,7 @@ private:
 
     std::unique_ptr<QueltProgram[]> programs;
     SharedFloat params[kNumParams];
+    std::atomic<uint32_t> stepsVersion{0};  // raised after every write of a step value
     GateEngine engine;
     MxcsrValues mxcsr;  // audio thread only
 };
