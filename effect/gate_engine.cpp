@@ -372,8 +372,9 @@ private:
             if (e < guard)
                 e = std::min(e + amount, top);
             scale(j++, e);
+            // Near the top the frames go one by one; only then is the binade asked.
             float lower = 0.0f, upper = 0.0f;
-            if (!(e < top) || !steadyBinade(before, amount, lower, upper) || !(e < upper))
+            if (!(e + 4.0f * amount < top) || !steadyBinade(before, amount, lower, upper) || !(e < upper))
                 continue;
             const float r = e - before;  // exact: both lie in one binade
             const float r2 = r + r;
@@ -406,7 +407,8 @@ private:
             return false;
         lower = fromBits(exponent << 23);
         upper = fromBits((exponent + 1) << 23);
-        const float twiceInGrid = amount / fromBits((exponent - 23) << 23) * 2.0f;  // exact: powers of two
+        // amount / grid × 2, exact: the grid is 2^(exponent - 150)
+        const float twiceInGrid = amount * fromBits((278 - exponent) << 23);
         if (twiceInGrid < 2147483648.0f)
         {
             const int32_t whole = static_cast<int32_t>(twiceInGrid);
