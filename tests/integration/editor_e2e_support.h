@@ -41,6 +41,30 @@ constexpr PanelPoint kMode{486, 18};
 constexpr PanelPoint kRandom{528, 18};
 constexpr PanelPoint kLogo{30, 18};
 
+// The effect's 17 parameter values as the host reads them.
+inline Values values(TestHost& h)
+{
+    Values v{};
+    for (int k = 0; k < 17; ++k)
+        v[k] = h.getParameter(k);
+    return v;
+}
+
+// Clicks on the open splash: a left click on the logo opens it, a right click
+// elsewhere keeps it, a left click anywhere closes it; none reaches a button.
+struct SplashClick
+{
+    PanelPoint at;
+    bool left;
+    bool openAfter;
+    const char* stage;
+};
+constexpr SplashClick kSplashClicks[] = {
+    {kLogo, true, true, "splash opened"},
+    {stepCentre(3), false, true, "splash after right click"},
+    {stepCentre(3), true, false, "splash closed"},
+};
+
 inline VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
     return opcode == audioMasterVersion ? 2400 : 0;

@@ -138,14 +138,6 @@ protected:
         idleFor(hosts, 100);
     }
 
-    static Values values(TestHost& h)
-    {
-        Values v{};
-        for (int k = 0; k < 17; ++k)
-            v[k] = h.getParameter(k);
-        return v;
-    }
-
     // The window shows exactly what the software backend draws for the effect's values.
     static void expectScreen(TestHost& h, HWND window, const char* stage, bool splashOpen = false)
     {
@@ -235,22 +227,11 @@ TEST_F(EditorEndToEnd, TheRandomButtonSendsWholeBatchesOfTheSixteenSteps)
 
 TEST_F(EditorEndToEnd, TheLogoOpensTheSplashWhichOnlyALeftClickCloses)
 {
-    const struct
-    {
-        PanelPoint at;
-        Button button;
-        bool openAfter;
-        const char* stage;
-    } clicks[] = {
-        {kLogo, kLeft, true, "splash opened"},
-        {stepCentre(3), kRight, true, "splash after right click"},
-        {stepCentre(3), kLeft, false, "splash closed"},
-    };
     const Values before = values(host);
-    for (const auto& c : clicks)
+    for (const SplashClick& c : kSplashClicks)
     {
         host.clearCalls();
-        click(mainWindow, c.at, c.button, {&host});
+        click(mainWindow, c.at, c.left ? kLeft : kRight, {&host});
         EXPECT_TRUE(edits(host).empty()) << c.stage << ": " << describe(edits(host));
         expectScreen(host, mainWindow, c.stage, c.openAfter);
     }

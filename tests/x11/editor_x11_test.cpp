@@ -176,14 +176,6 @@ protected:
         return out;
     }
 
-    static Values values(TestHost& h)
-    {
-        Values v{};
-        for (int k = 0; k < 17; ++k)
-            v[k] = h.getParameter(k);
-        return v;
-    }
-
     // The window shows exactly what the software backend draws for the effect's values.
     static void expectScreen(TestHost& h, ::Window window, const char* stage, bool splashOpen = false)
     {
@@ -255,22 +247,11 @@ TEST_F(EditorOnX11, TheRandomButtonSendsWholeBatchesOfTheSixteenSteps)
 
 TEST_F(EditorOnX11, TheLogoOpensTheSplashWhichOnlyALeftClickCloses)
 {
-    const struct
-    {
-        PanelPoint at;
-        int button;
-        bool openAfter;
-        const char* stage;
-    } clicks[] = {
-        {kLogo, Button1, true, "splash opened"},
-        {stepCentre(3), Button3, true, "splash after right click"},
-        {stepCentre(3), Button1, false, "splash closed"},
-    };
     const Values before = values(host);
-    for (const auto& c : clicks)
+    for (const SplashClick& c : kSplashClicks)
     {
         host.clearCalls();
-        click(mainWindow, c.at, c.button, {&host});
+        click(mainWindow, c.at, c.left ? Button1 : Button3, {&host});
         EXPECT_TRUE(edits(host).empty()) << c.stage << ": " << describe(edits(host));
         expectScreen(host, mainWindow, c.stage, c.openAfter);
     }
