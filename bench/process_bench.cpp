@@ -8,7 +8,12 @@
 #include <vector>
 
 #include "effect/gate_kernels.h"
-#include "effect/quelt.h"
+#include "host/quelt.h"
+#ifdef QUELT_BENCH_LV2
+#include "lv2/lv2_host.h"
+#include "lv2/quelt_lv2_ports.h"
+#include "support/test_host.h"
+#endif
 
 namespace
 {
@@ -89,17 +94,83 @@ void Engine(benchmark::State& state, float mode, const GateKernels* kernels)
         params[i].store(i % 2 == 0 ? 1.0f : 0.0f);
     params[kModeParam].store(mode);
     Buffers b(frames);
-    VstTimeInfo time{};
-    time.tempo = 120.0;
+    Transport time = Transport::at(0.0, 120.0);
     const double quartersPerBlock = frames * 120.0 / (60.0 * 44100.0);
     for (auto _ : state)
     {
-        engine.process(&time, params, b.in, b.out, frames);
+        engine.process(time, params, b.in, b.out, frames);
         benchmark::DoNotOptimize(b.outLeft.data());
-        time.ppqPos += quartersPerBlock;
+        time.position += quartersPerBlock;
     }
     perFrame(state, frames);
 }
+
+#ifdef QUELT_BENCH_LV2
+// The LV2 plug-in's run, loaded as hosts load it, with the song position as
+// jalv sends it (once, the plug-in runs on from there) or as Ardour does (at the
+// start of every block, written by the host before the clock runs).
+void Lv2(benchmark::State& state, float mode, bool everyBlock)
+{
+    const int frames = static_cast<int>(state.range(0));
+    static lv2test::Bundle bundle;
+    lv2test::Lv2Host lv2(bundle, 44100.0);
+    lv2.setControl(quelt_lv2::kMode, mode);
+    Buffers b(frames);
+    lv2test::Position p;
+    p.bar = 0, p.barBeat = 0.0f, p.beatUnit = 4, p.beatsPerBar = 4.0f, p.beatsPerMinute = 120.0f, p.speed = 1.0f;
+    lv2.send(0, p);
+    std::vector<lv2test::Lv2Host::Sequence> positions;
+    const double quartersPerBlock = frames * 120.0 / (60.0 * 44100.0);
+    for (int block = 0; everyBlock && block < 2048; ++block)
+    {
+        const double quarters = block * quartersPerBlock;
+        p.bar = static_cast<int64_t>(quarters / 4.0);
+        p.barBeat = static_cast<float>(quarters - 4.0 * static_cast<double>(*p.bar));
+        lv2.send(0, p);
+        positions.push_back(lv2.takeEvents());
+    }
+    size_t block = 0;
+    for (auto _ : state)
+    {
+        lv2.run(b.left.data(), b.right.data(), b.outLeft.data(), b.outRight.data(), static_cast<uint32_t>(frames),
+                everyBlock ? &positions[block++ % positions.size()] : nullptr);
+        benchmark::DoNotOptimize(b.outLeft.data());
+    }
+    perFrame(state, frames);
+}
+// The VST plug-in as hosts load it too: the shared object through its entry
+// point, so that the two formats are measured alike.
+void VstLoaded(benchmark::State& state, float mode)
+{
+    const int frames = static_cast<int>(state.range(0));
+    quelt_test::TestHost vst;
+    vst.setRecording(false);
+    vst.setParameter(16, mode);
+    vst.resume();
+    vst.setTransport(0.0, 120.0);
+    Buffers b(frames);
+    for (auto _ : state)
+    {
+        vst.processReplacing(b.in, b.out, frames);
+        benchmark::DoNotOptimize(b.outLeft.data());
+        vst.advanceTransport(frames);
+    }
+    perFrame(state, frames);
+}
+void VstHold(benchmark::State& state) { VstLoaded(state, 0.0f); }
+void VstDecay(benchmark::State& state) { VstLoaded(state, 1.0f); }
+BENCHMARK(VstHold)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(VstDecay)->Arg(64)->Arg(512)->Arg(4096);
+
+void Lv2Hold(benchmark::State& state) { Lv2(state, 0.0f, false); }
+void Lv2Decay(benchmark::State& state) { Lv2(state, 1.0f, false); }
+void Lv2HoldEveryBlock(benchmark::State& state) { Lv2(state, 0.0f, true); }
+void Lv2DecayEveryBlock(benchmark::State& state) { Lv2(state, 1.0f, true); }
+BENCHMARK(Lv2Hold)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(Lv2Decay)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(Lv2HoldEveryBlock)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(Lv2DecayEveryBlock)->Arg(64)->Arg(512)->Arg(4096);
+#endif
 
 void Hold(benchmark::State& state) { Gate(state, 0.0f); }
 void Decay(benchmark::State& state) { Gate(state, 1.0f); }
@@ -188,6 +259,18 @@ int main(int argc, char** argv)
                 if (engine != reporter.nsPerFrame.end() && plain != reporter.nsPerFrame.end())
                     std::printf("%-8s %8s %12.3f %12.3f %12.2f  (engine alone, %s)\n", mode, block, engine->second,
                                 plain->second, engine->second / plain->second, path);
+            }
+    // LV2's run beside the VST plug-in's processReplacing.
+    for (const char* sends : {"", "EveryBlock"})
+        for (const char* mode : {"Hold", "Decay"})
+            for (const char* block : {"64", "512", "4096"})
+            {
+                auto lv2 = reporter.nsPerFrame.find(std::string("Lv2") + mode + sends + "/" + block);
+                auto vst = reporter.nsPerFrame.find(std::string("Vst") + mode + "/" + block);
+                if (lv2 != reporter.nsPerFrame.end() && vst != reporter.nsPerFrame.end())
+                    std::printf("%-8s %8s %12.3f %12.3f %12.2f  (LV2 run / VST processReplacing, %s)\n", mode, block,
+                                lv2->second, vst->second, lv2->second / vst->second,
+                                *sends ? "a position every block" : "one position");
             }
     // Subnormal input must cost what normal input costs.
     for (const char* mode : {"Hold", "Decay"})

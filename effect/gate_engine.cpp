@@ -30,7 +30,7 @@ float stepGain(float value)
     return std::min(std::max(value, -GateEngine::kMaxStepGain), GateEngine::kMaxStepGain);
 }
 
-void passThrough(float** inputs, float** outputs, VstInt32 sampleFrames)
+void passThrough(float** inputs, float** outputs, int32_t sampleFrames)
 {
     for (int channel = 0; channel < 2; ++channel)
         if (outputs[channel] != inputs[channel])
@@ -182,7 +182,7 @@ class GateRun
 {
 public:
     GateRun(const GateBlock& block, const GateChannels& io, const GateKernels& kernels, const SharedFloat& mode,
-            VstInt32 frames, float envelope, GateTrace* trace)
+            int32_t frames, float envelope, GateTrace* trace)
         : block(block), io(io), kernels(kernels), mode(mode), frames(frames), trace(trace), base(block.start),
           env(envelope)
     {
@@ -193,10 +193,10 @@ public:
     // Less than a whole pattern per frame.
     double runFine()
     {
-        VstInt32 segmentEnd = 0;
+        int32_t segmentEnd = 0;
         bool flat = false;
         int idx = 0;
-        for (VstInt32 i = 0; i < frames;)
+        for (int32_t i = 0; i < frames;)
         {
             if (i == segmentEnd)
             {
@@ -205,8 +205,8 @@ public:
                 idx = static_cast<int>(w) & 15;
                 flat = static_cast<float>(w - idx) < block.rampStart;
                 segmentEnd = flat ? firstWhere(i, idx + static_cast<double>(block.rampStart) - w,
-                                               [&](VstInt32 j) { return pastFlat(j, idx); })
-                                  : firstWhere(i, idx + 1.0 - w, [&](VstInt32 j) { return pastStep(j, idx); });
+                                               [&](int32_t j) { return pastFlat(j, idx); })
+                                  : firstWhere(i, idx + 1.0 - w, [&](int32_t j) { return pastStep(j, idx); });
                 if (trace)
                     trace->segment(i, segmentEnd, idx, flat);
                 // A frame that took 16 off the position runs by the rules with
@@ -229,7 +229,7 @@ public:
                 const ModeWatch watch{&mode, hold};
                 // A closed step (g = ±0) falls from zero to zero: g × (1 − frac) is g.
                 float last = g;
-                const VstInt32 stop =
+                const int32_t stop =
                     hold || g == 0.0f
                         ? kernels.hold(io, i, segmentEnd, g, watch)
                         : kernels.decay(io, i, segmentEnd, base, block.increment, idx, g, watch, last);
@@ -240,7 +240,7 @@ public:
             }
             else
             {
-                const VstInt32 stop = std::min(segmentEnd, (i | (GateEngine::kModeInterval - 1)) + 1);
+                const int32_t stop = std::min(segmentEnd, (i | (GateEngine::kModeInterval - 1)) + 1);
                 if (hold)
                     runHoldRamp(i, stop, next, std::fabs(next - g) * block.rampStep);
                 else
@@ -254,16 +254,16 @@ public:
     // A whole pattern or more per frame: no phase left to track.
     double runCoarse()
     {
-        for (VstInt32 j = 0; j < frames; ++j)
+        for (int32_t j = 0; j < frames; ++j)
             frame(j, wrapToPattern(block.start + static_cast<double>(j) * block.increment));
         return wrapToPattern(block.start + static_cast<double>(frames) * block.increment);
     }
 
 private:
     // The mode holds for the 64 frames from each multiple of 64 in the block.
-    void readMode(VstInt32 j)
+    void readMode(int32_t j)
     {
-        const VstInt32 chunk = j / GateEngine::kModeInterval;
+        const int32_t chunk = j / GateEngine::kModeInterval;
         if (chunk != readChunk)
         {
             hold = mode.load() < 0.5f;
@@ -271,10 +271,10 @@ private:
         }
     }
 
-    double raw(VstInt32 j) const { return base + static_cast<double>(j) * block.increment; }
+    double raw(int32_t j) const { return base + static_cast<double>(j) * block.increment; }
 
     // The position of frame j, asked for in order: passing 16 takes 16 off for good.
-    double enter(VstInt32 j)
+    double enter(int32_t j)
     {
         double w = raw(j);
         if (w >= 16.0)
@@ -286,7 +286,7 @@ private:
     }
 
     // Frame j is no longer in the flat part of step idx.
-    bool pastFlat(VstInt32 j, int idx) const
+    bool pastFlat(int32_t j, int idx) const
     {
         const double w = raw(j);
         if (!(w < 16.0))
@@ -295,7 +295,7 @@ private:
         return k != idx || !(static_cast<float>(w - k) < block.rampStart);
     }
 
-    bool pastStep(VstInt32 j, int idx) const
+    bool pastStep(int32_t j, int idx) const
     {
         const double w = raw(j);
         return !(w < 16.0) || (static_cast<int>(w) & 15) != idx;
@@ -304,14 +304,14 @@ private:
     // The first frame after `from` where the monotone test `past` holds, or
     // the block's end; `distance` (in sixteenths) gives the first guess.
     template <typename Past>
-    VstInt32 firstWhere(VstInt32 from, double distance, Past past) const
+    int32_t firstWhere(int32_t from, double distance, Past past) const
     {
-        VstInt32 lo = from;    // past(lo) is false
-        VstInt32 hi = frames;  // past(hi) is true, or hi is the end
+        int32_t lo = from;    // past(lo) is false
+        int32_t hi = frames;  // past(hi) is true, or hi is the end
         // Past the end (or no tempo at all): try the last frame first.
         const double guess = static_cast<double>(from) + 1.0 + distance * block.inverseIncrement;
         const double last = static_cast<double>(hi - 1);
-        VstInt32 probe = static_cast<VstInt32>(guess < last ? std::max(guess, from + 1.0) : last);
+        int32_t probe = static_cast<int32_t>(guess < last ? std::max(guess, from + 1.0) : last);
         // The guess is right or one off nearly always; bisect what is left.
         for (int tries = 0; hi - lo > 1; ++tries)
         {
@@ -335,14 +335,14 @@ private:
     // the first frame: once the envelope meets next it stays there either way.
     // The envelope already lies within the block's bounds and moves toward a
     // step value, which does too, so the bounds cannot bind.
-    void runHoldRamp(VstInt32 from, VstInt32 to, float next, float step)
+    void runHoldRamp(int32_t from, int32_t to, float next, float step)
     {
         if (env < next)
             env = rise(from, to, env, step, next, next);
         else
         {
             float e = env;
-            for (VstInt32 j = from; j < to; ++j)
+            for (int32_t j = from; j < to; ++j)
             {
                 e = std::max(e - step, next);
                 scale(j, e);
@@ -353,7 +353,7 @@ private:
 
     // DECAY's rise toward peak before an open step; only the upper bound can
     // bind, and min(min(x, peak), bound) is min(x, min(peak, bound)).
-    void runDecayRise(VstInt32 from, VstInt32 to, float peak)
+    void runDecayRise(int32_t from, int32_t to, float peak)
     {
         env = rise(from, to, env, block.rampStep, peak, std::min(peak, block.bound));
     }
@@ -363,9 +363,9 @@ private:
     // adding amount always adds the same rounded r (unless amount falls exactly
     // halfway on the binade's grid), so e + r, e + 2r, e + 3r and e + 4r are
     // the next four frames, each an exact sum: no chain of dependent additions.
-    float rise(VstInt32 from, VstInt32 to, float e, float amount, float guard, float top)
+    float rise(int32_t from, int32_t to, float e, float amount, float guard, float top)
     {
-        VstInt32 j = from;
+        int32_t j = from;
         while (j < to)
         {
             const float before = e;
@@ -425,7 +425,7 @@ private:
         return value;
     }
 
-    void scale(VstInt32 j, float gain)
+    void scale(int32_t j, float gain)
     {
         const float left = io.inL[j];
         const float right = io.inR[j];
@@ -434,7 +434,7 @@ private:
     }
 
     // Frame j by the per-sample rules.
-    void frame(VstInt32 j, double w)
+    void frame(int32_t j, double w)
     {
         readMode(j);
         // Rounding may leave w a hair outside [0, 16); the mask keeps the index in the pattern.
@@ -461,26 +461,27 @@ private:
     const GateChannels& io;
     const GateKernels& kernels;
     const SharedFloat& mode;
-    const VstInt32 frames;
+    const int32_t frames;
     GateTrace* trace;
     double base;
     float env;
-    VstInt32 readChunk = -1;
+    int32_t readChunk = -1;
     bool hold = false;
 };
 }  // namespace
 
-void GateEngine::process(const VstTimeInfo* time, const SharedFloat* params, float** inputs, float** outputs,
-                         VstInt32 sampleFrames)
+void GateEngine::process(const Transport& transport, const SharedFloat* params, float** inputs, float** outputs,
+                         int32_t sampleFrames)
 {
-    if (!time)
+    if (!transport.positionKnown)
     {
         if (sampleFrames > 0)
             passThrough(inputs, outputs, sampleFrames);
         return;
     }
 
-    const GateBlock& block = updateBlock(time->tempo, time->ppqPos, params);
+    const double tempo = transport.tempoKnown ? transport.tempo : NAN;
+    const GateBlock& block = updateBlock(tempo, transport.position, params);
     position = static_cast<float>(block.start);
     if (sampleFrames <= 0)
         return;

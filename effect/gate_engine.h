@@ -7,7 +7,7 @@
 
 #include "effect/gate_kernels.h"
 #include "effect/quelt_program.h"
-#include "host/vst_interface.h"
+#include "effect/transport.h"
 
 // Values that hold for one processing block.
 struct GateBlock
@@ -32,7 +32,7 @@ struct GateBlock
 class GateTrace
 {
 public:
-    virtual void segment(VstInt32 from, VstInt32 to, int step, bool flat) = 0;
+    virtual void segment(int32_t from, int32_t to, int step, bool flat) = 0;
 
 protected:
     ~GateTrace() = default;
@@ -53,11 +53,12 @@ public:
     bool setSampleRate(float rate);
     float getEngineRate() const { return engineRate; }
 
-    // Multiplies both channels by the envelope. Without time information the
-    // host gives no position to lock to, so the audio passes through unchanged.
-    // The mode is read at the start of every 64 frames of the block.
-    void process(const VstTimeInfo* time, const SharedFloat* params, float** inputs, float** outputs,
-                 VstInt32 sampleFrames);
+    // Multiplies both channels by the envelope. Without a song position there
+    // is nothing to lock to, so the audio passes through unchanged; without a
+    // tempo the pattern stands still at the position. The mode is read at the
+    // start of every 64 frames of the block.
+    void process(const Transport& transport, const SharedFloat* params, float** inputs, float** outputs,
+                 int32_t sampleFrames);
 
     GateBlock prepareBlock(double tempo, double ppqPos, const SharedFloat* params) const;
 
@@ -68,7 +69,7 @@ public:
     // release ordering); while it stands still the steps are not read again.
     // Without it every block compares all sixteen.
     void watchSteps(const std::atomic<uint32_t>* version) { stepsVersion = version; }
-    static constexpr VstInt32 kModeInterval = kGateModeInterval;
+    static constexpr int32_t kModeInterval = kGateModeInterval;
 
     // Position of the next sample, in sixteenths.
     float getPosition() const { return position; }

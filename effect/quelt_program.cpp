@@ -1,6 +1,6 @@
 #include "effect/quelt_program.h"
 
-#include "host/vst_text.h"
+#include <cstring>
 
 namespace
 {
@@ -13,5 +13,5 @@ QueltProgram::QueltProgram()
     for (int i = 0; i < kNumSteps; ++i)
         params[i].store(kFactoryPattern[i]);
     params[kModeParam].store(0.0f);
-    vsttext::copy(name, "Program", sizeof name);
+    std::strcpy(name, "Program");
 }

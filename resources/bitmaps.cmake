@@ -7,4 +7,5 @@ set(QUELT_BITMAPS
   132 mode.bmp
   133 random.bmp
   134 splash.bmp
+  135 playhead.bmp
 )

@@ -15,6 +15,7 @@ Files (resource id, file, size, frames):
     132 mode.bmp        48x48    2   24-bit
     133 random.bmp      24x48    2   24-bit
     134 splash.bmp      600x36   1   8-bit, uncompressed
+    135 playhead.bmp    384x6    1   8-bit, BI_RLE8
 
 Button bitmaps are vertical strips of two 24-pixel frames: the upper one for
 value 0, the lower one for value 1. Pure white (255,255,255) is the key colour
@@ -505,6 +506,32 @@ def make_background():
 
 
 # ---------------------------------------------------------------------------
+# Playhead
+# ---------------------------------------------------------------------------
+
+# The rail under the step row (x 72..455, y 30..35) with every step lit; the
+# panel shows the part of the step that plays: the step's x range, lit in the
+# accent colour with its tick or beat mark dark on it, a pixel of the unlit rail
+# left at each side so that neighbouring steps stay apart.
+RAIL_X0, RAIL_Y0 = 72, BEAT_Y0 - 1
+STEP_RANGES = tuple([(72, 98)] + [(99 + 24 * k, 122 + 24 * k) for k in range(14)] + [(435, 455)])
+
+
+def make_playhead(background):
+    x1 = WINDOWS[0][1]
+    img = background.crop(RAIL_X0, RAIL_Y0, x1 - RAIL_X0 + 1, BEAT_Y1 + 2 - RAIL_Y0)
+    for a, b in STEP_RANGES:
+        img.fill_rect(a + 1 - RAIL_X0, 0, b - 1 - RAIL_X0, BEAT_Y1 - RAIL_Y0, RING_ON)
+        img.fill_rect(a + 1 - RAIL_X0, BEAT_Y1 + 1 - RAIL_Y0, b - 1 - RAIL_X0, BEAT_Y1 + 1 - RAIL_Y0, GLOW_ON)
+    for k in range(16):
+        tx = RAIL_X0 + 24 * k + 11 - RAIL_X0
+        img.fill_rect(tx, BEAT_Y0 + 1 - RAIL_Y0, tx + 1, BEAT_Y1 - 1 - RAIL_Y0, BEAT_MARK)
+    for bx in BEAT_X:
+        img.fill_rect(bx - RAIL_X0, BEAT_Y0 - RAIL_Y0, bx + 3 - RAIL_X0, BEAT_Y1 - RAIL_Y0, BEAT_MARK)
+    return img
+
+
+# ---------------------------------------------------------------------------
 # Splash
 # ---------------------------------------------------------------------------
 
@@ -637,7 +664,7 @@ def encode_rle8(img):
 # ---------------------------------------------------------------------------
 
 def build():
-    """All seven bitmaps as (file name, encoded bytes), in resource id order."""
+    """All eight bitmaps as (file name, encoded bytes), in resource id order."""
     first, middle, last = make_steps()
     background = make_background()
     splash = make_splash()
@@ -655,6 +682,7 @@ def build():
         ("mode.bmp", encode_24(make_mode())),
         ("random.bmp", encode_24(make_random())),
         ("splash.bmp", encode_8(splash)),
+        ("playhead.bmp", encode_rle8(make_playhead(background))),
     ]
 
 

@@ -1,21 +1,26 @@
-# Checks that each layer includes only what it may: the toolkit knows the interface
-# records and itself, the effect never reaches the toolkit or the editor (it only
-# declares the link the build fills in), the editor knows the effect only through
-# that link, and the host binding knows only itself.
+# Checks that each layer includes only what it may: the effect core and the panel
+# know no plug-in format (nothing of the VST binding, no format's headers); the
+# toolkit knows the interface records and itself; each format's adapter builds on
+# the core, the panel and the toolkit.
 # Usage: cmake -DSOURCE=<tree> -P check_layers.cmake
 set(rules
+  "effect" "^effect/"
+  "editor" "^(editor/|effect/|vstgui/)"
   "vstgui" "^(vstgui/|host/vst_interface\\.h$)"
-  "effect" "^(effect/|host/)"
-  "editor" "^(editor/|host/|vstgui/|effect/editor_link\\.h$)"
-  "host" "^host/")
+  "host" "^(host/|effect/|editor/|vstgui/)"
+  "lv2" "^(lv2/|effect/|editor/|vstgui/)")
 set(faults "")
 while(rules)
   list(POP_FRONT rules layer allowed)
   file(GLOB_RECURSE sources ${SOURCE}/${layer}/*.h ${SOURCE}/${layer}/*.cpp)
   foreach(source IN LISTS sources)
-    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
+    file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]+[\"<]")
     foreach(line IN LISTS includes)
-      string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*" "\\1" header "${line}")
+      string(REGEX REPLACE "^[^\"<]*[\"<]([^\">]+)[\">].*" "\\1" header "${line}")
+      # A format's own headers are its adapter's business alone.
+      if(line MATCHES "<" AND NOT header MATCHES "^lv2/")
+        continue()
+      endif()
       if(NOT header MATCHES "${allowed}")
         file(RELATIVE_PATH name ${SOURCE} ${source})
         list(APPEND faults "${name} includes ${header}")

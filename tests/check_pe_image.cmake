@@ -1,9 +1,21 @@
 # Checks a built plug-in DLL without running it: the PE format and machine, the
-# two exported entry points and nothing else, and imports from system DLLs only.
-# Usage: cmake -DDLL=... -DOBJDUMP=... -DMACHINE=x86|x86_64 -DTOOLKIT=ON|OFF -P check_pe_image.cmake
+# two exported entry points and nothing else, imports from system DLLs only, a
+# stripped image of at most 300 KB (the shipped file), the version information
+# of VERSION. Code is read by function name from the unstripped image beside it.
+# Usage: cmake -DDLL=... -DOBJDUMP=... -DMACHINE=x86|x86_64 -DTOOLKIT=ON|OFF
+#              -DVERSION=x.y.z -P check_pe_image.cmake
 if(NOT EXISTS "${DLL}")
   message(FATAL_ERROR "no such file: ${DLL}")
 endif()
+file(SIZE "${DLL}" size)
+if(size GREATER 307200)
+  message(FATAL_ERROR "${DLL} is ${size} bytes, more than 300 KB")
+endif()
+execute_process(COMMAND ${OBJDUMP} -t "${DLL}" OUTPUT_VARIABLE symbols)
+if(symbols MATCHES "\\[ *[0-9]+\\]\\(sec")
+  message(FATAL_ERROR "${DLL} is not stripped")
+endif()
+message(STATUS "${DLL}: ${size} bytes, stripped")
 execute_process(COMMAND ${OBJDUMP} -p "${DLL}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} could not read ${DLL}")
@@ -60,17 +72,19 @@ elseif(NOT TOOLKIT AND dump MATCHES "DLL Name: (gdi32|GDI32)")
   message(FATAL_ERROR "the image imports GDI, but the plug-in does not link the toolkit")
 endif()
 
-# Resources: bitmaps 128 to 134, each exactly its file less the 14-byte file
-# header, and the version information with its names and number.
+# Resources: the bitmaps resources/bitmaps.cmake lists, each exactly its file
+# less the 14-byte file header, and the version information with its names and number.
 if(RESOURCES)
   include(${RESOURCES}/bitmaps.cmake)
   string(REGEX MATCH "The .rsrc Resource Directory section:.*Resources start" rsrc "${dump}")
   if(NOT rsrc)
     message(FATAL_ERROR "no resource directory")
   endif()
+  list(LENGTH QUELT_BITMAPS listed)
+  math(EXPR listed "${listed} / 2")
   string(REGEX MATCH "Entry: ID: 0x000002,[^\n]*\n[^\n]*Name Table[^\n]*IDs: ([0-9]+)" bitmap_table "${rsrc}")
-  if(NOT bitmap_table OR NOT CMAKE_MATCH_1 EQUAL 7)
-    message(FATAL_ERROR "the bitmap resources are not exactly seven")
+  if(NOT bitmap_table OR NOT CMAKE_MATCH_1 EQUAL listed)
+    message(FATAL_ERROR "the bitmap resources are not exactly the ${listed} listed")
   endif()
   set(pending ${QUELT_BITMAPS})
   while(pending)
@@ -91,7 +105,7 @@ if(RESOURCES)
     message(FATAL_ERROR "no version information")
   endif()
   file(READ "${DLL}" image HEX)
-  foreach(text "CompanyName" "Ombrelux" "ProductName" "Quelt" "1.2.0.0")
+  foreach(text "CompanyName" "Ombrelux" "ProductName" "Quelt" "${VERSION}.0")
     set(utf16 "")
     string(LENGTH "${text}" n)
     math(EXPR last "${n} - 1")
@@ -105,16 +119,16 @@ if(RESOURCES)
       message(FATAL_ERROR "the version information lacks \"${text}\"")
     endif()
   endforeach()
-  message(STATUS "bitmaps 128 to 134 and the version information are in place")
+  message(STATUS "the ${listed} bitmaps and the version information are in place")
 endif()
 
 # The gate's arithmetic must be SSE on 32-bit x86 too: x87 excess precision would move
 # ramps by a sample and let the step index reach 16. Returning a double from a
 # library call still passes through st(0), so loads and stores are allowed.
 if(MACHINE STREQUAL "x86")
-  foreach(function __ZN10GateEngine7processEPK11VstTimeInfoPK11SharedFloatPPfS7_i
+  foreach(function __ZN10GateEngine7processERK9TransportPK11SharedFloatPPfS7_i
                    __ZNK10GateEngine12prepareBlockEddPK11SharedFloat)
-    execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn --disassemble=${function} "${DLL}"
+    execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn --disassemble=${function} "${DLL}.unstripped"
                     OUTPUT_VARIABLE code RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0 OR NOT code MATCHES "<${function}>:")
       message(FATAL_ERROR "cannot disassemble ${function}")

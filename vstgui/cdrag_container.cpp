@@ -1,5 +1,7 @@
 #include "vstgui/cdrag_container.h"
 
+#include <cstring>
+
 namespace VSTGUI {
 
 CDragContainer::CDragContainer(const platform::DragData& data)
@@ -11,7 +13,10 @@ CDragContainer::CDragContainer(const platform::DragData& data)
     itemType = data.kind == Kind::text ? kText : kFile;
     const int32_t count = itemType == kText ? 1 : data.count;
     for (int32_t i = 0; i < count; ++i)
-        items.emplace_back(data.items[i] ? data.items[i] : "");
+    {
+        const char* text = data.items[i] ? data.items[i] : "";
+        items.add(text, std::strlen(text));
+    }
     nbItems = count;
 }
 
@@ -23,9 +28,9 @@ const char* CDragContainer::item(int32_t index, int32_t& size, int32_t& type) co
         type = kUnknown;
         return nullptr;
     }
-    size = static_cast<int32_t>(items[static_cast<size_t>(index)].size());
+    size = static_cast<int32_t>(items.length(static_cast<size_t>(index)));
     type = itemType;
-    return items[static_cast<size_t>(index)].c_str();
+    return items.at(static_cast<size_t>(index));
 }
 
 const char* CDragContainer::first(int32_t& size, int32_t& type)

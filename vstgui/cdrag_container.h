@@ -3,9 +3,7 @@
 
 #include "vstgui/creference_counter.h"
 #include "vstgui/platform/platform.h"
-
-#include <string>
-#include <vector>
+#include "vstgui/text_list.h"
 
 namespace VSTGUI {
 
@@ -36,7 +34,7 @@ private:
     int32_t nbItems;
     int32_t iterator = 0;
     CItemType itemType;
-    std::vector<std::string> items;
+    TextList items;
 };
 
 } // namespace VSTGUI

@@ -220,5 +220,5 @@ TEST(ModuleArtwork, ButtonStripsHaveTwoFramesThatDiffer)
         EXPECT_GT(differing, 20) << id;
     }
     EXPECT_EQ(VSTGUI::platform::findEmbeddedBitmap(127), nullptr);
-    EXPECT_EQ(VSTGUI::platform::findEmbeddedBitmap(135), nullptr);
+    EXPECT_EQ(VSTGUI::platform::findEmbeddedBitmap(136), nullptr);
 }

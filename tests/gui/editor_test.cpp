@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "editor/quelt_editor.h"
-#include "effect/quelt.h"
+#include "host/quelt_editor.h"
+#include "host/quelt.h"
 #include "tests/unit/recording_host.h"
 
 #ifdef QUELT_ARTIFACT_DIR
@@ -138,7 +138,7 @@ TEST_F(EditorTest, OpenBuildsTheNineteenViewsFromTheEffectsCurrentValues)
         effect->setParameter(16, static_cast<float>(round));
         open();
         CFrame* frame = editor->getFrame();
-        ASSERT_EQ(frame->getViewCount(), 19);
+        ASSERT_EQ(frame->getViewCount(), 19 + 16);  // and a playhead mark under each step, last
         for (int32_t k = 0; k < 17; ++k)
         {
             CMovieButton* b = editor->getButton(k);
@@ -349,6 +349,99 @@ TEST_F(EditorTest, RandomFillsDifferBetweenEffectsAndLeaveTheHostsGeneratorAlone
 #ifdef QUELT_ARTIFACT_DIR
 // Writes the panel in its main states for a look, and checks that each change
 // shows where it should.
+// The playing step's mark: in the rail under the step's button (y 30 to 35,
+// exactly the button's x range), drawn by repainting only the mark that goes
+// and the one that comes; gone, leaving the panel as it was, when the song
+// stops, the effect is suspended or blocks stop for 250 ms; under the splash
+// while that is open. An idle with nothing new draws nothing.
+TEST_F(EditorTest, ThePlayheadRepaintsOnlyTheMarksThatChange)
+{
+    const auto markOf = [](int step) {
+        const int32_t left = step == 1 ? 72 : step == 16 ? 435 : 99 + 24 * (step - 2);
+        const int32_t right = step == 1 ? 98 : step == 16 ? 455 : 122 + 24 * (step - 2);
+        return CRect(left, 30, right + 1, 36);
+    };
+    const auto area = [&](int step) { return step ? markOf(step).width() * markOf(step).height() : 0; };
+    const VstInt32 playing = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
+    const auto play = [&](double quarters, VstInt32 flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid) {
+        time.ppqPos = quarters;
+        time.flags = flags;
+        float silence[16] = {};
+        float* channels[2] = {silence, silence};
+        effect->processReplacing(channels, channels, 16);
+    };
+    const auto idle = [&] {
+        soft().resetCounters();
+        dispatch(effEditIdle);
+        return soft().counters().windowPixelsWritten;
+    };
+    const auto shown = [&] { return *soft().windowPixels(editor->getFrame()->getSystemWindow()); };
+    // Where the window differs from the panel without a mark: nowhere, or all within the step's mark.
+    const auto expectMark = [&](const Pixels& today, int step) {
+        int inside = 0;
+        const Pixels now = shown();
+        for (int32_t y = 0; y < 36; ++y)
+            for (int32_t x = 0; x < 600; ++x)
+                if (now.at(x, y) != today.at(x, y))
+                {
+                    const bool inMark = step && markOf(step).pointInside(CPoint(x, y));
+                    ASSERT_TRUE(inMark) << "step " << step << ": " << x << "," << y;
+                    ++inside;
+                }
+        EXPECT_GT(inside, step ? area(step) / 2 : -1) << "the mark of step " << step;
+    };
+
+    open();
+    const Pixels today = shown();
+    struct Case
+    {
+        double quarters;
+        int step;
+    } cases[] = {{1.3, 6}, {1.49999, 6}, {1.5, 7}, {-0.01, 16}, {3.7, 15}, {4.0, 1}, {1e7 + 0.25, 2}};
+    int before = 0;
+    for (const Case& c : cases)
+    {
+        play(c.quarters);
+        EXPECT_EQ(idle(), before == c.step ? 0 : area(before) + area(c.step)) << c.quarters;
+        expectMark(today, c.step);
+        before = c.step;
+    }
+    EXPECT_EQ(idle(), 0);
+    EXPECT_EQ(soft().counters().windowSurfacesAcquired, 0) << "nothing changed, nothing drawn";
+
+    play(1.3, playing & ~kVstTransportPlaying);
+    idle();
+    expectMark(today, 0);
+    play(1.3);
+    idle();
+    dispatch(effMainsChanged, 0, 0);
+    idle();
+    expectMark(today, 0);
+    dispatch(effMainsChanged, 0, 1);
+
+    soft().setTicks(5000);
+    play(2.6);
+    idle();
+    soft().setTicks(5249);
+    idle();
+    expectMark(today, 11);
+    soft().setTicks(5250);
+    idle();
+    expectMark(today, 0);
+
+    play(0.1);
+    dispatch(effEditClose);
+    open();
+    expectMark(today, 1);  // opened while the song plays: at once
+
+    click(CPoint(30, 15));  // the splash
+    idle();
+    const Pixels splash = shown();
+    play(3.0);
+    idle();
+    EXPECT_EQ(shown().data, splash.data) << "the splash covers the mark";
+}
+
 TEST_F(EditorTest, ThePanelIsDrawnInItsMainStates)
 {
     open();

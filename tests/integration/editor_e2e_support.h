@@ -5,7 +5,7 @@
 
 #include "support/test_host.h"
 
-#include "editor/aeff_gui_editor.h"
+#include "host/aeff_gui_editor.h"
 #include "host/audio_effect.h"
 #include "host/plugin_entry.h"
 #include "vstgui/platform/soft.h"
@@ -13,8 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace e2e {
@@ -65,20 +68,42 @@ constexpr SplashClick kSplashClicks[] = {
     {stepCentre(3), true, false, "splash closed"},
 };
 
+// The song position of the middle of step `step` (1 to 16), in quarter notes.
+inline double quartersOfStep(int step) { return (step - 1 + 0.5) / 4.0; }
+
+// A host that plays the song at one position, for the reference panels.
 inline VstIntPtr VSTCALLBACK quietHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
+    static VstTimeInfo playing = [] {
+        VstTimeInfo t{};
+        t.tempo = 120.0;
+        t.sampleRate = 44100.0;
+        t.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
+        return t;
+    }();
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&playing);
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 // The same panel drawn in this process by the software backend: a Quelt of its
-// own with these values, its editor opened in a soft window and painted.
-inline Pixels softPanel(const Values& values, bool splashOpen)
+// own with these values, its editor opened in a soft window and painted; with
+// the mark of the step `playing` (1 to 16) where the song plays one.
+inline Pixels softPanel(const Values& values, bool splashOpen, int playing = 0)
 {
     platform::SoftPlatform& soft = platform::softPlatform();
     platform::install(&soft);
     AudioEffect* effect = createEffectInstance(quietHost);
     for (int k = 0; k < 17; ++k)
         effect->setParameter(k, values[k]);
+    if (playing)
+    {
+        auto* time = reinterpret_cast<VstTimeInfo*>(quietHost(nullptr, audioMasterGetTime, 0, 0, nullptr, 0.0f));
+        time->ppqPos = quartersOfStep(playing);
+        float silence[16] = {};
+        float* channels[2] = {silence, silence};
+        effect->processReplacing(channels, channels, 16);
+    }
     auto* editor = static_cast<AEffGUIEditor*>(effect->getEditor());
     platform::WindowRef parent = soft.createWindow(CRect(0, 0, kWidth, kHeight));
     editor->open(parent);
@@ -179,6 +204,95 @@ inline void expectRandomBatches(const std::vector<Edit>& seen)
         EXPECT_EQ(seen[i].index, static_cast<VstInt32>((i - 1) % 16));
         EXPECT_TRUE(seen[i].opt == 0.0f || seen[i].opt == 1.0f);
     }
+}
+
+// A host's audio thread: blocks of 256 frames every 5 ms, the song held at one
+// position with the transport playing or stopped, or no blocks at all.
+class AudioThread
+{
+public:
+    explicit AudioThread(TestHost& host) : host(host), thread([this] { run(); }) {}
+    ~AudioThread()
+    {
+        quit = true;
+        thread.join();
+    }
+    void play(int step) { scene = step; }
+    void stop() { scene = kStopped; }
+    // Returns once no block is in progress any more.
+    void pause()
+    {
+        scene = kPaused;
+        while (!resting)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+private:
+    static constexpr int kStopped = 0;
+    static constexpr int kPaused = -1;
+
+    void run()
+    {
+        while (!quit)
+        {
+            const int now = scene;
+            resting = now == kPaused;
+            if (now != kPaused)
+            {
+                host.setTransport(quartersOfStep(now == kStopped ? 1 : now), 120.0);
+                VstTimeInfo& time = host.timeInfo();
+                time.flags = (now == kStopped ? 0 : kVstTransportPlaying) | kVstPpqPosValid | kVstTempoValid;
+                host.process(256);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    TestHost& host;
+    std::atomic<int> scene{kPaused};
+    std::atomic<bool> resting{false};
+    std::atomic<bool> quit{false};
+    std::thread thread;
+};
+
+// The playhead as a user watches it while a host plays: the mark under the
+// step the song is in and nowhere else, following it, and gone (the panel as
+// it is without it) once the transport stops, the effect is suspended or no
+// block has come for 250 ms. `check(stage, step)` compares the window with the
+// panel showing that step's mark (0 for none); `idle(ms)` runs the host's loop.
+template <typename Check, typename Idle>
+void watchThePlayhead(TestHost& host, Check check, Idle idle)
+{
+    host.setRecording(false);
+    AudioThread audio(host);
+    idle(100);
+    check("no song yet", 0);
+    const std::pair<int, const char*> steps[] = {{5, "playing step 5"}, {6, "playing step 6"}, {16, "playing step 16"},
+                                                 {1, "playing step 1"}};
+    for (const auto& [step, stage] : steps)
+    {
+        audio.play(step);
+        idle(120);
+        check(stage, step);
+    }
+    audio.stop();
+    idle(120);
+    check("transport stopped", 0);
+    audio.play(9);
+    idle(120);
+    check("playing step 9", 9);
+    audio.pause();
+    host.suspend();
+    idle(120);
+    check("suspended", 0);
+    host.resume();
+    audio.play(12);
+    idle(120);
+    check("playing step 12", 12);
+    audio.pause();
+    idle(400);
+    check("no block for 250 ms", 0);
+    host.setRecording(true);
 }
 
 } // namespace e2e

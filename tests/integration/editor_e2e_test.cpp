@@ -206,6 +206,20 @@ TEST_F(EditorEndToEnd, ClicksOnStepAndModeReachTheHostTheEngineAndTheScreen)
     expectScreen(host, mainWindow, "mode HOLD");
 }
 
+TEST_F(EditorEndToEnd, ThePlayheadFollowsTheSongAndGoesWithIt)
+{
+    const Values v = values(host);
+    watchThePlayhead(
+        host,
+        [&](const char* stage, int step) {
+            const Pixels shown = screenOf(mainWindow);
+            const int differing = differingPixels(shown, softPanel(v, false, step));
+            std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
+            EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, softPanel(v, false, step));
+        },
+        [&](int ms) { idleFor({&host}, static_cast<DWORD>(ms)); });
+}
+
 TEST_F(EditorEndToEnd, TheRandomButtonSendsWholeBatchesOfTheSixteenSteps)
 {
     for (float mode : {0.0f, 1.0f})

@@ -1,6 +1,8 @@
 // The audio thread's entries must not touch the heap: processing and MIDI delivery are
 // checked with every malloc/free and operator new/delete in the process counted.
 #include "alloc_counter.h"
+#include "lv2/lv2_host.h"
+#include "lv2/quelt_lv2_ports.h"
 #include "support/open_host_test.h"
 #include "support/test_host.h"
 
@@ -167,6 +169,37 @@ TEST_F(NoAllocation, ProcessEvents)
     expectNone("mixed event block");
     EXPECT_EQ(host.getParameter(0), 0.0f);
     EXPECT_EQ(host.getParameter(16), 1.0f);
+}
+
+// LV2's run: positions at any frame of the block, control changes, both modes.
+TEST(NoAllocationLv2, Run)
+{
+    lv2test::Bundle bundle;
+    lv2test::Lv2Host lv2(bundle, 48000.0);
+    ASSERT_TRUE(lv2.ok());
+    std::vector<float> in(4096, 0.5f), out(4096);
+    lv2test::Position p;
+    p.bar = 2, p.barBeat = 1.5f, p.beatUnit = 4, p.beatsPerBar = 4.0f, p.beatsPerMinute = 128.0f, p.speed = 1.0f;
+    lv2.send(0, p);  // the host maps its URIs before the audio starts
+    lv2.run(in.data(), in.data(), out.data(), out.data(), 64);
+    for (float mode : {0.0f, 1.0f})
+    {
+        lv2.setControl(quelt_lv2::kMode, mode);
+        for (uint32_t frames : {1u, 64u, 512u, 4096u})
+        {
+            quelt_alloc::arm();
+            for (int b = 0; b < 40; ++b)
+            {
+                lv2.setControl(quelt_lv2::parameterPort(b % 16), static_cast<float>(b % 2));
+                if (b % 3 == 0)
+                    lv2.send(b % frames, p);
+                lv2.run(in.data(), in.data(), out.data(), out.data(), frames);
+            }
+            const quelt_alloc::Counts c = quelt_alloc::disarm();
+            EXPECT_EQ(c.allocations, 0) << frames << " frames";
+            EXPECT_EQ(c.frees, 0) << frames << " frames";
+        }
+    }
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
-// A host automating every parameter from one thread while its window thread
-// opens, idles and closes the panel. Under ThreadSanitizer any unsynchronised
-// access fails the run; under AddressSanitizer a store into a destroyed button.
-#include "editor/quelt_editor.h"
-#include "effect/quelt.h"
+// A host automating every parameter and processing audio from one thread while
+// its window thread opens, idles and closes the panel (which reads the playing
+// step). Under ThreadSanitizer any unsynchronised access fails the run; under
+// AddressSanitizer a store into a destroyed button.
+#include "host/quelt_editor.h"
+#include "host/quelt.h"
 #include "vstgui/platform/soft.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,15 @@ namespace {
 
 VstIntPtr VSTCALLBACK host(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
+    static const VstTimeInfo playing = [] {
+        VstTimeInfo t{};
+        t.tempo = 120.0;
+        t.ppqPos = 1.3;
+        t.flags = kVstTransportPlaying | kVstPpqPosValid | kVstTempoValid;
+        return t;
+    }();
+    if (opcode == audioMasterGetTime)
+        return reinterpret_cast<VstIntPtr>(&playing);
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
@@ -29,9 +39,13 @@ TEST(EditorConcurrency, AutomationDuringOpenAndCloseIsSafe)
     std::atomic<bool> done{false};
     std::atomic<long> changes{0};
     std::thread automation([&] {
+        float audio[2][64] = {};
+        float* channels[2] = {audio[0], audio[1]};
         for (int i = 0; !done.load(std::memory_order_relaxed); ++i)
         {
             effect->setParameter(i % 17, static_cast<float>((i / 17) & 1));
+            if (i % 17 == 0)
+                effect->processReplacing(channels, channels, 64);
             changes.fetch_add(1, std::memory_order_relaxed);
         }
     });

@@ -1,6 +1,6 @@
 # Runs quelt-render once and checks its exit code and output.
 #   cmake -DEXPECT_CODE=n [-DEXPECT_ERR=regex] [-DEXPECT_OUT=regex] [-DONE_LINE=ON]
-#         [-DEMULATOR=runner] -P expect_cli.cmake -- program args...
+#         [-DEMULATOR=runner|its|arguments] -P expect_cli.cmake -- program args...
 # EXPECT_ERR/EXPECT_OUT must match stderr/stdout; ONE_LINE requires stderr to
 # be exactly one line.
 set(command)
@@ -17,6 +17,7 @@ if(NOT command)
   message(FATAL_ERROR "no command after --")
 endif()
 if(EMULATOR)
+  string(REPLACE "|" ";" EMULATOR "${EMULATOR}")
   list(PREPEND command ${EMULATOR})
 endif()
 

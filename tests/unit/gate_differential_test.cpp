@@ -99,12 +99,12 @@ struct Segments final : GateTrace
 {
     struct Cut
     {
-        VstInt32 from, to;
+        int32_t from, to;
         int step;
         bool flat;
     };
     std::vector<Cut> cuts;
-    void segment(VstInt32 from, VstInt32 to, int step, bool flat) override { cuts.push_back({from, to, step, flat}); }
+    void segment(int32_t from, int32_t to, int step, bool flat) override { cuts.push_back({from, to, step, flat}); }
 };
 
 bool sameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
@@ -187,9 +187,9 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
             params[i].store(s.chance(0.5) ? 1.0f : 0.0f);
         float rate = s.rate();
         engine.setSampleRate(rate);
-        VstTimeInfo time{};
+        Transport time = Transport::at(0.0, 0.0);
         time.tempo = s.tempo();
-        time.ppqPos = s.position(time.tempo);
+        time.position = s.position(time.tempo);
         for (int block = 0; block < 24; ++block)
         {
             const int n = s.blockSize();
@@ -198,10 +198,10 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
                 inL[i] = static_cast<float>(s.uniform(-1, 1));
                 inR[i] = s.chance(0.01) ? 1e-40f : static_cast<float>(s.uniform(-1, 1));
             }
-            const GateBlock expected = engine.prepareBlock(time.tempo, time.ppqPos, params);
+            const GateBlock expected = engine.prepareBlock(time.tempo, time.position, params);
             const float mode = params[kModeParam].load();
             oracle.process(
-                expected, time.ppqPos, [mode](int) { return mode; }, inL.data(), inR.data(), refL.data(),
+                expected, time.position, [mode](int) { return mode; }, inL.data(), inR.data(), refL.data(),
                 refR.data(), n);
             const bool inPlace = s.chance(0.3);
             std::copy(inL.begin(), inL.begin() + n, outL.begin());
@@ -209,20 +209,20 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
             float* in[2] = {inPlace ? outL.data() : inL.data(), inPlace ? outR.data() : inR.data()};
             float* out[2] = {outL.data(), outR.data()};
             segments.cuts.clear();
-            engine.process(&time, params, in, out, n);
+            engine.process(time, params, in, out, n);
 
             const std::string where = "seed " + std::to_string(seed) + " block " + std::to_string(block) +
                                       ", tempo " + std::to_string(time.tempo) + ", rate " + std::to_string(rate) +
-                                      ", ppq " + std::to_string(time.ppqPos) + ", frames " + std::to_string(n);
+                                      ", ppq " + std::to_string(time.position) + ", frames " + std::to_string(n);
             ASSERT_EQ(std::memcmp(outL.data(), refL.data(), n * sizeof(float)), 0) << where;
             ASSERT_EQ(std::memcmp(outR.data(), refR.data(), n * sizeof(float)), 0) << where;
             ASSERT_TRUE(sameBits(engine.getEnvelope(), oracle.envelope)) << where;
             ASSERT_TRUE(sameBits(engine.getPosition(), oracle.position)) << where;
-            VstInt32 covered = 0;
+            int32_t covered = 0;
             for (const Segments::Cut& c : segments.cuts)
             {
                 ASSERT_EQ(c.from, covered) << where;
-                for (VstInt32 j = c.from; j < c.to; ++j)
+                for (int32_t j = c.from; j < c.to; ++j)
                     ASSERT_TRUE(oracle.step[j] == c.step && (oracle.flat[j] != 0) == c.flat)
                         << where << ", frame " << j << " in a cut from " << c.from << " to " << c.to;
                 covered = c.to;
@@ -234,9 +234,9 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
             ++blocks;
 
             // What hosts and users change between blocks.
-            time.ppqPos += n * time.tempo / (60.0 * rate);
+            time.position += n * time.tempo / (60.0 * rate);
             if (s.chance(0.2))
-                time.ppqPos = std::round(time.ppqPos * 1920) / 1920;
+                time.position = std::round(time.position * 1920) / 1920;
             if (s.chance(0.2))
                 params[std::uniform_int_distribution<int>(0, 15)(s.rng)].store(s.stepValue());
             if (s.chance(0.2))
@@ -246,7 +246,7 @@ TEST(GateDifferential, TheEngineMatchesThePerSampleRulesBitForBit)
             if (s.chance(0.05))
                 engine.setSampleRate(rate = s.rate());
             if (s.chance(0.05))
-                time.ppqPos = s.position(time.tempo);
+                time.position = s.position(time.tempo);
         }
     }
     std::printf("[differential] %llu frames in %llu blocks, %llu cuts, kernels:", static_cast<unsigned long long>(frames),
@@ -279,17 +279,17 @@ TEST(GateDifferential, AModeChangeDuringABlockLandsAtTheNextMultipleOf64Frames)
         for (int i = 0; i < kNumSteps; ++i)
             params[i].store(1.0f);
         gModeToFlip = &params[kModeParam];
-        VstTimeInfo time{};
+        Transport time = Transport::at(0.0, 0.0);
         time.tempo = 120.0;
-        time.ppqPos = 0.01;  // early in step 1, far from its ramp
+        time.position = 0.01;  // early in step 1, far from its ramp
         std::vector<float> in(frames, 0.5f), out(2 * frames), ref(2 * frames);
         float* ins[2] = {in.data(), in.data()};
         float* outs[2] = {out.data(), out.data() + frames};
-        const GateBlock block = engine.prepareBlock(time.tempo, time.ppqPos, params);
-        engine.process(&time, params, ins, outs, frames);
+        const GateBlock block = engine.prepareBlock(time.tempo, time.position, params);
+        engine.process(time, params, ins, outs, frames);
         Oracle oracle;
         oracle.process(
-            block, time.ppqPos, [](int i) { return i < 64 ? 0.0f : 1.0f; }, in.data(), in.data(), ref.data(),
+            block, time.position, [](int i) { return i < 64 ? 0.0f : 1.0f; }, in.data(), in.data(), ref.data(),
             ref.data() + frames, frames);
         EXPECT_EQ(std::memcmp(out.data(), ref.data(), out.size() * sizeof(float)), 0) << frames << " frames";
         EXPECT_LT(out[frames - 1], 0.5f) << "DECAY has taken over";

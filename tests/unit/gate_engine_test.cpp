@@ -119,10 +119,10 @@ TEST(GateEngine, WithoutTimeInformationAudioPassesThrough)
     std::vector<float> l{0.5f, -0.25f, 1.0f}, r{0.1f, 0.2f, 0.3f}, ol(3, 9.0f), orr(3, 9.0f);
     float* in[2] = {l.data(), r.data()};
     float* out[2] = {ol.data(), orr.data()};
-    engine.process(nullptr, p.values, in, out, 3);
+    engine.process(Transport{}, p.values, in, out, 3);
     EXPECT_EQ(ol, l);
     EXPECT_EQ(orr, r);
-    engine.process(nullptr, p.values, in, in, 3);  // in place
+    engine.process(Transport{}, p.values, in, in, 3);  // in place
     EXPECT_EQ(ol, l);
     EXPECT_EQ(engine.getEnvelope(), 0.0f);
 }

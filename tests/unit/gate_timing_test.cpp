@@ -49,12 +49,12 @@ public:
         for (std::int64_t done = 0; done < frames; ++b)
         {
             const int n = static_cast<int>(std::min<std::int64_t>(s.blocks[b % s.blocks.size()], frames - done));
-            VstTimeInfo time{};
+            Transport time = Transport::at(0.0, 0.0);
             time.tempo = s.tempo;
-            time.ppqPos = onGrid(s.startQuarters + static_cast<double>(done) * quartersPerFrame, s.grid);
+            time.position = onGrid(s.startQuarters + static_cast<double>(done) * quartersPerFrame, s.grid);
             float* in[2] = {ones.data(), ones.data()};
             float* out[2] = {gains.data() + done, gains.data() + done};
-            engine.process(&time, params, in, out, n);
+            engine.process(time, params, in, out, n);
             done += n;
         }
         return gains;

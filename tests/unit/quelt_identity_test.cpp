@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "effect/quelt.h"
+#include "host/quelt.h"
 #include "recording_host.h"
 
 namespace

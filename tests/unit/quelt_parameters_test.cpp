@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "effect/quelt.h"
+#include "host/quelt.h"
 #include "recording_host.h"
 
 namespace

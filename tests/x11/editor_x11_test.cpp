@@ -228,6 +228,23 @@ TEST_F(EditorOnX11, ClicksOnStepAndModeReachTheHostTheEngineAndTheScreen)
     }
 }
 
+TEST_F(EditorOnX11, ThePlayheadFollowsTheSongAndGoesWithIt)
+{
+    const Values v = values(host);
+    watchThePlayhead(
+        host,
+        [&](const char* stage, int step) {
+            const Pixels shown = screenOf(mainWindow);
+            const int differing = differingPixels(shown, softPanel(v, false, step));
+            std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
+            EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, softPanel(v, false, step));
+            if (step == 6)
+                if (const char* dir = std::getenv("QUELT_SCREENSHOT_DIR"))
+                    savePicture(shown, std::string(dir) + "/playhead_linux.ppm");
+        },
+        [&](int ms) { idleFor({&host}, ms); });
+}
+
 TEST_F(EditorOnX11, TheRandomButtonSendsWholeBatchesOfTheSixteenSteps)
 {
     for (float mode : {0.0f, 1.0f})

@@ -68,7 +68,12 @@ std::string PluginModule::defaultPluginPath()
         if (slash != std::string::npos)
             directory = exe.substr(0, slash);
     }
-    return directory + "/Quelt.so";
+    // Beside the program in a build tree; where a package put it otherwise.
+    const std::string beside = directory + "/Quelt.so";
+    const char* const installed = "/usr/lib/vst/Quelt.so";
+    if (access(beside.c_str(), F_OK) != 0 && access(installed, F_OK) == 0)
+        return installed;
+    return beside;
 }
 
 } // namespace quelt::render

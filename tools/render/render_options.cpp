@@ -291,7 +291,8 @@ a 32-bit float WAV and prints the measured gain of each of the 16 steps.
 
 Options:
   --plugin PATH      plug-in library (default: Quelt.so / Quelt.dll next to
-                     this program)
+                     this program; on Linux /usr/lib/vst/Quelt.so where there
+                     is none next to it)
   --tempo BPM        tempo, 20 to 999 (default 120)
   --start QUARTERS   song position of the first sample in quarter notes; may be
                      negative for a pre-roll (default 0)

@@ -33,6 +33,7 @@ struct Surface
     CColor background = kWhiteCColor;
     CColor text = kBlackCColor;
     bool transparentText = false;
+    std::vector<CRect> damage;  // what was drawn since the surface was acquired
 };
 
 namespace {
@@ -50,10 +51,46 @@ CRect drawableArea(const Surface& s)
     return area;
 }
 
+CRect united(const CRect& a, const CRect& b)
+{
+    return CRect(std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+                 std::max(a.bottom, b.bottom));
+}
+
+// Keeps what a drawing operation wrote: a few rectangles, those that touch
+// merged; beyond eight, one that holds them all.
+void noteDamage(Surface& s, const CRect& written)
+{
+    if (written.isEmpty())
+        return;
+    CRect r = written;
+    for (auto it = s.damage.begin(); it != s.damage.end();)
+    {
+        if (it->left <= r.right && r.left <= it->right && it->top <= r.bottom && r.top <= it->bottom)
+        {
+            r = united(r, *it);
+            it = s.damage.erase(it);
+        }
+        else
+            ++it;
+    }
+    s.damage.push_back(r);
+    if (s.damage.size() > 8)
+    {
+        CRect all = s.damage.front();
+        for (const CRect& d : s.damage)
+            all = united(all, d);
+        s.damage.assign(1, all);
+    }
+}
+
 void plot(Surface& s, const CRect& area, int32_t x, int32_t y, uint32_t colour)
 {
     if (x >= area.left && x < area.right && y >= area.top && y < area.bottom)
+    {
         s.pixels->at(x, y) = colour;
+        noteDamage(s, CRect(x, y, x + 1, y + 1));
+    }
 }
 
 // Axis-aligned line from (x0, y0) towards (x1, y1), its end point left out.
@@ -76,6 +113,7 @@ void transfer(Surface& target, const CRect& dest, const Pixels& source, CPoint o
         return;
     CRect area = drawableArea(target);
     area.bound(dest);
+    noteDamage(target, area);
     for (int32_t y = area.top; y < area.bottom; ++y)
     {
         const int32_t sy = origin.y + (y - dest.top);
@@ -103,6 +141,7 @@ void SoftPlatform::resetCounters()
     stats.fontsCreated = 0;
     stats.paintsDelivered = 0;
     stats.windowSurfacesAcquired = 0;
+    stats.windowPixelsWritten = 0;
     stats.sleptMilliseconds = 0;
 }
 
@@ -130,12 +169,21 @@ Surface* SoftPlatform::acquireWindowSurface(WindowRef window)
     return newSurface(&w->pixels, w);
 }
 
-void SoftPlatform::releaseWindowSurface(WindowRef, Surface* surface)
+void SoftPlatform::releaseWindowSurface(WindowRef window, Surface* surface)
 {
     if (!surface)
         return;
+    if (window)
+        for (const CRect& r : surface->damage)
+            stats.windowPixelsWritten += r.width() * r.height();
     delete surface;
     --stats.liveSurfaces;
+}
+
+const std::vector<CRect>& SoftPlatform::surfaceDamage(Surface* surface)
+{
+    static const std::vector<CRect> none;
+    return surface ? surface->damage : none;
 }
 
 Surface* SoftPlatform::createMemorySurface(WindowRef, int32_t width, int32_t height)
@@ -247,6 +295,7 @@ void SoftPlatform::fillRect(Surface* surface, const CRect& rect, Object* brush)
         return;
     CRect area = drawableArea(*surface);
     area.bound(rect);
+    noteDamage(*surface, area);
     const uint32_t c = packRgb(brush->colour);
     for (int32_t y = area.top; y < area.bottom; ++y)
         for (int32_t x = area.left; x < area.right; ++x)

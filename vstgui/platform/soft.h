@@ -32,6 +32,7 @@ public:
         int dragAndDropDepth = 0;  // begun and not yet ended
         int paintsDelivered = 0;
         int windowSurfacesAcquired = 0;
+        int64_t windowPixelsWritten = 0;  // of window surfaces, counted as they are let go
         uint32_t sleptMilliseconds = 0;
     };
 
@@ -94,6 +95,8 @@ public:
 
     // The pixels a surface draws on (its window's or its own).
     static const Pixels* surfacePixels(Surface* surface);
+    // The rectangles drawn on a surface since it was acquired.
+    static const std::vector<CRect>& surfaceDamage(Surface* surface);
 
     Surface* acquireWindowSurface(WindowRef window) override;
     void releaseWindowSurface(WindowRef window, Surface* surface) override;

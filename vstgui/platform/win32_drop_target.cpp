@@ -3,9 +3,11 @@
 #include <shellapi.h>
 
 #include <cstring>
-#include <string>
 #include <vector>
 
+#include "vstgui/text_list.h"
+
+using VSTGUI::TextList;
 using VSTGUI::platform::DragData;
 
 namespace {
@@ -16,14 +18,14 @@ LONG gLiveTargets = 0;
 struct DraggedItems
 {
     DragData data;
-    std::vector<std::string> texts;
+    TextList texts;
     std::vector<const char*> pointers;
 
     void finish(DragData::Kind kind)
     {
         data.kind = kind;
-        for (const std::string& text : texts)
-            pointers.push_back(text.c_str());
+        for (size_t i = 0; i < texts.size(); ++i)
+            pointers.push_back(texts.at(i));
         data.count = static_cast<int32_t>(pointers.size());
         data.items = pointers.empty() ? nullptr : pointers.data();
     }
@@ -56,31 +58,31 @@ private:
     HRESULT result;
 };
 
-std::string textOf(HGLOBAL memory)
+void addTextOf(HGLOBAL memory, TextList& texts)
 {
     const auto* text = memory ? static_cast<const char*>(GlobalLock(memory)) : nullptr;
     if (!text)
-        return std::string();
+    {
+        texts.add("", 0);
+        return;
+    }
     // The block need not hold a terminator of its own.
-    std::string result(text, strnlen(text, GlobalSize(memory)));
+    texts.add(text, strnlen(text, GlobalSize(memory)));
     GlobalUnlock(memory);
-    return result;
 }
 
-std::vector<std::string> fileNamesOf(HGLOBAL memory)
+void addFileNamesOf(HGLOBAL memory, TextList& texts)
 {
-    std::vector<std::string> names;
     if (!memory)
-        return names;
+        return;
     HDROP drop = static_cast<HDROP>(memory);
     const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+    std::vector<char> name;
     for (UINT i = 0; i < count; ++i)
     {
-        std::string name(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
-        name.resize(DragQueryFileA(drop, i, &name[0], static_cast<UINT>(name.size())));
-        names.push_back(name);
+        name.assign(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
+        texts.add(name.data(), DragQueryFileA(drop, i, name.data(), static_cast<UINT>(name.size())));
     }
-    return names;
 }
 
 // Text if the data offers text, else the file list if it offers one.
@@ -90,7 +92,7 @@ void readItems(IDataObject* object, DraggedItems& out)
         Fetched text(object, CF_TEXT);
         if (text.found())
         {
-            out.texts.push_back(textOf(text.memory()));
+            addTextOf(text.memory(), out.texts);
             out.finish(DragData::Kind::text);
             return;
         }
@@ -98,7 +100,7 @@ void readItems(IDataObject* object, DraggedItems& out)
     Fetched files(object, CF_HDROP);
     if (files.found())
     {
-        out.texts = fileNamesOf(files.memory());
+        addFileNamesOf(files.memory(), out.texts);
         out.finish(DragData::Kind::files);
         return;
     }

@@ -61,18 +61,20 @@ public:
         return live;
     }
 
-    // Shows pixels (0x00RRGGBB) in window, converting to the server's visual.
-    void present(::Window window, GC gc, const Pixels& pixels)
+    // Shows the part `area` of pixels (0x00RRGGBB) in window, converting to the
+    // server's visual; answers the bytes of pixels sent.
+    uint64_t present(::Window window, GC gc, const Pixels& pixels, CRect area)
     {
-        if (pixels.width <= 0 || pixels.height <= 0)
-            return;
+        area.bound(pixels.bounds());
+        if (area.isEmpty())
+            return 0;
         const uint32_t probe = 1;
         const bool littleEndian = *reinterpret_cast<const unsigned char*>(&probe) == 1;
         ErrorTrap trap(x, display);
         XImage* image = x.XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0, nullptr,
                                        static_cast<unsigned>(pixels.width), static_cast<unsigned>(pixels.height), 32, 0);
         if (!image)
-            return;
+            return 0;
         std::vector<uint32_t> converted;
         if (image->bits_per_pixel == 32 && visual->red_mask == 0xFF0000 && visual->green_mask == 0xFF00 &&
             visual->blue_mask == 0xFF && image->bytes_per_line == pixels.width * 4)
@@ -88,10 +90,13 @@ public:
                 for (int32_t xx = 0; xx < pixels.width; ++xx)
                     XPutPixel(image, xx, y, toVisual(pixels.at(xx, y)));
         }
-        x.XPutImage(display, window, gc, image, 0, 0, 0, 0, static_cast<unsigned>(pixels.width),
-                    static_cast<unsigned>(pixels.height));
+        x.XPutImage(display, window, gc, image, area.left, area.top, area.left, area.top,
+                    static_cast<unsigned>(area.width()), static_cast<unsigned>(area.height()));
+        const uint64_t sent = static_cast<uint64_t>(area.width()) * static_cast<uint64_t>(area.height()) *
+                              static_cast<uint64_t>(image->bits_per_pixel / 8);
         image->data = nullptr;  // the pixels belong to the caller
         XDestroyImage(image);
+        return sent;
     }
 
     const Xlib& x;
@@ -194,8 +199,12 @@ X11Platform::Counters X11Platform::counters() const
     }
     c.liveCursors = connection ? connection->liveCursors() : 0;
     c.exposuresPainted = exposuresPainted;
+    c.requestsSent = connection ? connection->x.XNextRequest(connection->display) - 1 : 0;
+    c.pixelBytesSent = pixelBytesSent;
     return c;
 }
+
+int X11Platform::connectionFd() const { return connection ? ConnectionNumber(connection->display) : -1; }
 
 X11Platform::Window* X11Platform::find(WindowRef window) const
 {
@@ -216,9 +225,12 @@ void X11Platform::releaseWindowSurface(WindowRef window, Surface* surface)
     const Window* w = find(window);
     if (!w)
         return;
+    // Only what was drawn goes to the server.
+    const std::vector<CRect> drawn = SoftPlatform::surfaceDamage(surface);
     raster.releaseWindowSurface(w->raster, surface);
     if (w->alive && connection)
-        connection->present(w->id, w->gc, *raster.windowPixels(w->raster));
+        for (const CRect& area : drawn)
+            pixelBytesSent += connection->present(w->id, w->gc, *raster.windowPixels(w->raster), area);
 }
 
 Surface* X11Platform::createMemorySurface(WindowRef, int32_t width, int32_t height)

@@ -37,8 +37,13 @@ public:
         int liveCursors = 0;
         int liveDropTargets = 0;
         int exposuresPainted = 0;  // coalesced paints delivered
+        uint64_t requestsSent = 0;  // on the backend's connection, since it was opened
+        uint64_t pixelBytesSent = 0;  // of window pixels, since the backend was made
     };
     Counters counters() const;
+    // The connection's file descriptor while a window exists (-1 otherwise),
+    // for hosts that watch it and call the idle when it has events.
+    int connectionFd() const;
 
     Surface* acquireWindowSurface(WindowRef window) override;
     void releaseWindowSurface(WindowRef window, Surface* surface) override;
@@ -138,6 +143,7 @@ private:
     int32_t pressState = 0;
     bool pressPending = false;
     int exposuresPainted = 0;
+    uint64_t pixelBytesSent = 0;
 };
 
 X11Platform& x11Platform();

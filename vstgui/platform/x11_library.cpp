@@ -49,7 +49,8 @@ const Xlib* xlib()
     return table;
 }
 
-ErrorTrap::ErrorTrap(const Xlib& x, Display* display) : x(x), display(display), errorsBefore(gErrors)
+ErrorTrap::ErrorTrap(const Xlib& x, Display* display)
+    : x(x), display(display), errorsBefore(gErrors), firstRequest(x.XNextRequest(display))
 {
     if (gDepth++ == 0)
     {
@@ -62,7 +63,10 @@ ErrorTrap::~ErrorTrap()
 {
     if (--gDepth > 0)
         return;
-    x.XSync(display, False);
+    // The round trip that collects the answers is a request itself: made only
+    // when this scope sent something, so an idle with nothing to do sends nothing.
+    if (x.XNextRequest(display) != firstRequest)
+        x.XSync(display, False);
     x.XSetErrorHandler(gPrevious);
     gPrevious = nullptr;
     gTrapped = nullptr;

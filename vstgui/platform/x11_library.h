@@ -31,6 +31,7 @@ namespace x11 {
     F(XFree)                                                                                                           \
     F(XFlush)                                                                                                          \
     F(XSync)                                                                                                           \
+    F(XNextRequest)                                                                                                    \
     F(XPending)                                                                                                        \
     F(XNextEvent)                                                                                                      \
     F(XCheckTypedEvent)                                                                                                \
@@ -65,7 +66,8 @@ const Xlib* xlib();
 // Collects the X errors of one display for the length of a scope instead of
 // letting Xlib's default handler end the host's process. Errors of other
 // displays go on to the handler that was installed before. Scopes nest; the
-// outermost one waits for the server's answer to everything sent inside it.
+// outermost one waits for the server's answer to everything sent inside it,
+// and sends nothing when nothing was sent inside it.
 class ErrorTrap
 {
 public:
@@ -81,6 +83,7 @@ private:
     const Xlib& x;
     Display* display;
     int errorsBefore;
+    unsigned long firstRequest;
 };
 
 } // namespace x11

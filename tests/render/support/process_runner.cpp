@@ -117,12 +117,13 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     const BOOL started =
         CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
 
+    const DWORD startError = started ? 0 : GetLastError();
     for (const auto& [name, value] : saved)
         SetEnvironmentVariableA(name.c_str(), value ? value->c_str() : nullptr);
     CloseHandle(outFile);
     CloseHandle(errFile);
     if (!started)
-        throw std::runtime_error("cannot start " + commandLine);
+        throw std::runtime_error("cannot start " + commandLine + " (error " + std::to_string(startError) + ")");
 
     WaitForSingleObject(info.hProcess, INFINITE);
     DWORD code = 0;

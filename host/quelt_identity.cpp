@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "effect/quelt.h"
+#include "host/quelt.h"
 #include "host/vst_text.h"
 
 namespace
@@ -12,8 +12,6 @@ constexpr const char* kCapabilities[] = {
     "receiveVstTimeInfo", "receiveVstEvents", "receiveVstMidiEvent", "1in2out", "2in2out",
 };
 
-constexpr int kFirstStepController = 45;  // 45-60: steps 1-16
-constexpr int kModeController = 61;
 
 bool describePin(VstInt32 index, VstPinProperties* properties, const char* longName, const char* shortName)
 {
@@ -51,10 +49,7 @@ VstInt32 Quelt::processEvents(VstEvents* events)
         const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
         if ((static_cast<unsigned char>(midi->midiData[0]) & 0xF0) != 0xB0)
             continue;
-        const int controller = static_cast<signed char>(midi->midiData[1]);
-        const float value = static_cast<signed char>(midi->midiData[2]) >= 64 ? 1.0f : 0.0f;
-        if (controller >= kFirstStepController && controller <= kModeController)
-            setParameter(controller - kFirstStepController, value);
+        core.controlChange(static_cast<signed char>(midi->midiData[1]), static_cast<signed char>(midi->midiData[2]));
     }
     return 1;
 }
@@ -77,7 +72,10 @@ bool Quelt::getProductString(char* text)
     return text != nullptr;
 }
 
-VstInt32 Quelt::getVendorVersion() { return 1200; }
+#ifndef QUELT_VENDOR_VERSION
+#error "QUELT_VENDOR_VERSION must be given: major x 1000 + minor x 100 + patch of the project version"
+#endif
+VstInt32 Quelt::getVendorVersion() { return QUELT_VENDOR_VERSION; }
 
 VstInt32 Quelt::canDo(char* text)
 {

@@ -1,7 +1,7 @@
 // For builds with the editor panel.
-#include "effect/editor_link.h"
+#include "host/editor_link.h"
 
-#include "editor/quelt_editor.h"
+#include "host/quelt_editor.h"
 
 void attachEditor(AudioEffect* effect) { new QueltEditor(effect); }
 

@@ -1,4 +1,4 @@
-#include "editor/aeff_gui_editor.h"
+#include "host/aeff_gui_editor.h"
 
 #include "host/audio_effect_x.h"
 

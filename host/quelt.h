@@ -1,15 +1,12 @@
-// Quelt: a tempo-synced 16-step gate. Parameters 0-15 are the step gates,
-// 16 (and every index above) the mode, HOLD below 0.5, DECAY from 0.5 up.
+// Quelt as a VST 2.4 effect: the effect core behind the AudioEffectX interface.
+// Parameters 0-15 are the step gates, 16 (and every index above) the mode,
+// HOLD below 0.5, DECAY from 0.5 up.
 #pragma once
 
-#include <memory>
-
-#include "effect/denormal_guard.h"
-#include "effect/gate_engine.h"
-#include "effect/quelt_program.h"
+#include "effect/quelt_core.h"
 #include "host/audio_effect_x.h"
 
-class Quelt : public AudioEffectX
+class Quelt : public AudioEffectX, private ParameterListener
 {
 public:
     explicit Quelt(audioMasterCallback audioMaster);
@@ -44,15 +41,13 @@ public:
 
     bool copyProgram(VstInt32 destination) override;
 
-    const GateEngine& getEngine() const { return engine; }
+    const GateEngine& getEngine() const { return core.getEngine(); }
+    // The playing step for the panel (see effect/playhead.h).
+    uint32_t getPlayhead() const { return core.playhead(); }
 
 private:
-    static int paramSlot(VstInt32 index) { return index >= kModeParam ? kModeParam : index; }
-    void applyProgram(VstInt32 program);
+    // Every parameter set reaches the panel, whatever its source.
+    void parameterChanged(int32_t index, float value) override;
 
-    std::unique_ptr<QueltProgram[]> programs;
-    SharedFloat params[kNumParams];
-    std::atomic<uint32_t> stepsVersion{0};  // raised after every write of a step value
-    GateEngine engine;
-    MxcsrValues mxcsr;  // audio thread only
+    QueltCore core;
 };

@@ -1,5 +1,5 @@
 // For builds without an editor panel: the effect offers none.
-#include "effect/editor_link.h"
+#include "host/editor_link.h"
 
 void attachEditor(AudioEffect*) {}
 
