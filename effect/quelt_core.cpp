@@ -57,12 +57,12 @@ bool QueltCore::parameterName(int32_t index, char* text, size_t size)
     return true;
 }
 
-const char* QueltCore::parameterDisplay(int32_t index) const
+const char* QueltCore::displayOf(int32_t index, float value)
 {
     if (index >= kModeParam)
-        return params[kModeParam].load() < 0.5f ? "HOLD" : "DECAY";
+        return value < 0.5f ? "HOLD" : "DECAY";
     if (index >= 0)
-        return params[index].load() < 0.5f ? "CLOSED" : "OPEN";
+        return value < 0.5f ? "CLOSED" : "OPEN";
     return "";
 }
 

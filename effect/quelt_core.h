@@ -47,6 +47,7 @@ class QueltCore
 public:
     static constexpr int kFirstStepController = 45;  // 45-60: steps 1-16
     static constexpr int kModeController = 61;
+    static constexpr const char* kVendor = "Ombrelux";
 
     QueltCore();
 
@@ -67,7 +68,9 @@ public:
     // "Gate 1" to "Gate 16" and "Mode"; null beyond 16.
     static bool parameterName(int32_t index, char* text, size_t size);
     // "OPEN"/"CLOSED" for a step, "HOLD"/"DECAY" for the mode; 0.5 is open and DECAY.
-    const char* parameterDisplay(int32_t index) const;
+    const char* parameterDisplay(int32_t index) const { return displayOf(index, getParameter(index)); }
+    // The same text for a value the parameter could have.
+    static const char* displayOf(int32_t index, float value);
 
     // Programs: selecting one applies its values.
     int32_t getProgram() const { return current.load(std::memory_order_relaxed); }

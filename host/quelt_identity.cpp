@@ -62,7 +62,7 @@ bool Quelt::getEffectName(char* name)
 
 bool Quelt::getVendorString(char* text)
 {
-    vsttext::copy(text, "Ombrelux", kVstMaxVendorStrLen);
+    vsttext::copy(text, QueltCore::kVendor, kVstMaxVendorStrLen);
     return text != nullptr;
 }
 

@@ -109,7 +109,7 @@ void writePlugin(std::ofstream& out, const QueltCore& core)
         << "        lv2:default 0 ;\n        lv2:minimum 0 ;\n        lv2:maximum 16\n    ] .\n\n";
 
     out << "<urn:quelt>\n    a doap:Project ;\n    doap:name \"Quelt\" ;\n"
-        << "    doap:maintainer [ a foaf:Organization ; foaf:name \"Ombrelux\" ] .\n\n";
+        << "    doap:maintainer [ a foaf:Organization ; foaf:name \"" << QueltCore::kVendor << "\" ] .\n\n";
 
     out << "<" << kUiUri << ">\n"
         << "    a ui:X11UI ;\n"

@@ -3,7 +3,7 @@
 # stripped image of at most 300 KB (the shipped file), the version information
 # of VERSION. Code is read by function name from the unstripped image beside it.
 # Usage: cmake -DDLL=... -DOBJDUMP=... -DMACHINE=x86|x86_64 -DTOOLKIT=ON|OFF
-#              -DVERSION=x.y.z -P check_pe_image.cmake
+#              -DVERSION=x.y.z [-DEXPORTS=a;b] -P check_pe_image.cmake
 if(NOT EXISTS "${DLL}")
   message(FATAL_ERROR "no such file: ${DLL}")
 endif()
@@ -40,7 +40,7 @@ endif()
 
 # Exported names: lines like "	[   0] VSTPluginMain" in the name pointer table.
 include(${CMAKE_CURRENT_LIST_DIR}/expect_exports.cmake)
-expect_plugin_exports("${dump}" "\n[ \t]+\\[[ 0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" ".*\\] ")
+expect_plugin_exports("${dump}" "\n[ \t]+\\[[ 0-9]+\\] [A-Za-z_][A-Za-z0-9_@]*" ".*\\] " ${EXPORTS})
 
 # Imports: only DLLs that every Windows installation has.
 set(system_dlls kernel32.dll user32.dll gdi32.dll msvcrt.dll ole32.dll shell32.dll advapi32.dll
@@ -59,7 +59,7 @@ foreach(line IN LISTS import_lines)
   endif()
   message(STATUS "imports ${dll}")
 endforeach()
-message(STATUS "${DLL}: ${format}, exports VSTPluginMain and main")
+message(STATUS "${DLL}: ${format}, exports only its entry points")
 
 # The GDI drawing layer is inside exactly when the plug-in links the toolkit.
 set(has_gdi FALSE)
