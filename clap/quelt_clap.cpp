@@ -445,6 +445,8 @@ public:
         if (!hostFds || !hostFds->register_fd || watchedFd < 0 ||
             !hostFds->register_fd(host, watchedFd, CLAP_POSIX_FD_READ))
             watchedFd = -1;
+        // The window's first events may be queued already.
+        wakeMainThread();
 #endif
         return true;
     }
@@ -469,8 +471,15 @@ public:
 
     void idle()
     {
-        if (gui)
-            panel->idle();
+        if (!gui)
+            return;
+        panel->idle();
+#if !defined(_WIN32)
+        // Events the connection read while the panel drew wait in its queue,
+        // where the descriptor the host watches no longer shows them.
+        if (VSTGUI::platform::x11Platform().eventsQueued())
+            wakeMainThread();
+#endif
     }
 
 private:
@@ -531,7 +540,10 @@ private:
     void parameterChanged(int32_t index, float) override
     {
         if (gui.load(std::memory_order_relaxed))
+        {
             panel->parameterChanged(index);
+            wakeMainThread();
+        }
     }
 
     // PanelController and EditorBinding: the panel's reads and the user's edits, main thread.

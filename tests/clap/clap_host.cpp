@@ -7,6 +7,7 @@
 #include <windows.h>
 #else
 #include <dlfcn.h>
+#include <poll.h>
 #endif
 
 namespace claptest {
@@ -281,9 +282,15 @@ void Host::runTimers()
 
 void Host::runFds()
 {
+#if !defined(_WIN32)
     const auto* f = extension<clap_plugin_posix_fd_support_t>(CLAP_EXT_POSIX_FD_SUPPORT);
     for (int fd : std::vector<int>(fds_))
-        f->on_fd(plugin_, fd, CLAP_POSIX_FD_READ);
+    {
+        pollfd watched{fd, POLLIN, 0};
+        if (poll(&watched, 1, 0) == 1)
+            f->on_fd(plugin_, fd, CLAP_POSIX_FD_READ);
+    }
+#endif
 }
 
 void Host::runCallbacks()

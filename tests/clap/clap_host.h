@@ -84,7 +84,7 @@ public:
     std::vector<std::string> violations() const;
     int flushRequests() const { return flushRequests_; }
     int callbacksRequested() const { return callbacks_; }
-    // The host's timers and watched descriptors, fired as its loop would.
+    // The host's timers and the watched descriptors that have events, fired as its loop would.
     void runTimers();
     void runFds();
     void runCallbacks();

@@ -206,6 +206,11 @@ X11Platform::Counters X11Platform::counters() const
 
 int X11Platform::connectionFd() const { return connection ? ConnectionNumber(connection->display) : -1; }
 
+bool X11Platform::eventsQueued() const
+{
+    return connection && connection->x.XEventsQueued(connection->display, QueuedAlready) > 0;
+}
+
 X11Platform::Window* X11Platform::find(WindowRef window) const
 {
     auto it = windows.find(window);

@@ -44,6 +44,9 @@ public:
     // The connection's file descriptor while a window exists (-1 otherwise),
     // for hosts that watch it and call the idle when it has events.
     int connectionFd() const;
+    // Whether events wait in the connection's queue, read from the descriptor
+    // already and so no longer shown by it.
+    bool eventsQueued() const;
 
     Surface* acquireWindowSurface(WindowRef window) override;
     void releaseWindowSurface(WindowRef window, Surface* surface) override;

@@ -33,6 +33,7 @@ namespace x11 {
     F(XSync)                                                                                                           \
     F(XNextRequest)                                                                                                    \
     F(XPending)                                                                                                        \
+    F(XEventsQueued)                                                                                                   \
     F(XNextEvent)                                                                                                      \
     F(XCheckTypedEvent)                                                                                                \
     F(XSendEvent)                                                                                                      \
