@@ -14,6 +14,9 @@
 #include "lv2/quelt_lv2_ports.h"
 #include "support/test_host.h"
 #endif
+#ifdef QUELT_BENCH_CLAP
+#include "clap/clap_host.h"
+#endif
 
 namespace
 {
@@ -172,6 +175,39 @@ BENCHMARK(Lv2HoldEveryBlock)->Arg(64)->Arg(512)->Arg(4096);
 BENCHMARK(Lv2DecayEveryBlock)->Arg(64)->Arg(512)->Arg(4096);
 #endif
 
+#ifdef QUELT_BENCH_CLAP
+// The CLAP plug-in's process, loaded through clap_entry, with the transport of
+// every block as CLAP hosts give it.
+void Clap(benchmark::State& state, double mode)
+{
+    const int frames = static_cast<int>(state.range(0));
+    claptest::Host clap;
+    clap.activate(44100.0);
+    Buffers b(frames);
+    const clap_audio_buffer_t input{b.in, nullptr, 2, 0, 0};
+    clap_audio_buffer_t output{b.out, nullptr, 2, 0, 0};
+    const claptest::EventList none;
+    claptest::EventList setMode;
+    setMode.add(claptest::paramAt(0, 16, mode));
+    clap_event_transport_t song = claptest::transportAt(0, 0.0, 120.0);
+    const clap_beattime beatsPerBlock = claptest::transportAt(0, frames * 120.0 / (60.0 * 44100.0), 120.0).song_pos_beats;
+    clap_process_t p{0, static_cast<uint32_t>(frames), &song, &input, &output, 1, 1, setMode.list(), nullptr};
+    clap.plugin()->process(clap.plugin(), &p);
+    p.in_events = none.list();
+    for (auto _ : state)
+    {
+        clap.plugin()->process(clap.plugin(), &p);
+        benchmark::DoNotOptimize(b.outLeft.data());
+        song.song_pos_beats += beatsPerBlock;
+    }
+    perFrame(state, frames);
+}
+void ClapHold(benchmark::State& state) { Clap(state, 0.0); }
+void ClapDecay(benchmark::State& state) { Clap(state, 1.0); }
+BENCHMARK(ClapHold)->Arg(64)->Arg(512)->Arg(4096);
+BENCHMARK(ClapDecay)->Arg(64)->Arg(512)->Arg(4096);
+#endif
+
 void Hold(benchmark::State& state) { Gate(state, 0.0f); }
 void Decay(benchmark::State& state) { Gate(state, 1.0f); }
 // The factory pattern has 7 closed steps, which cost DECAY no more than HOLD;
@@ -272,6 +308,16 @@ int main(int argc, char** argv)
                                 lv2->second, vst->second, lv2->second / vst->second,
                                 *sends ? "a position every block" : "one position");
             }
+    // CLAP's process beside the VST plug-in's processReplacing.
+    for (const char* mode : {"Hold", "Decay"})
+        for (const char* block : {"64", "512", "4096"})
+        {
+            auto clap = reporter.nsPerFrame.find(std::string("Clap") + mode + "/" + block);
+            auto vst = reporter.nsPerFrame.find(std::string("Vst") + mode + "/" + block);
+            if (clap != reporter.nsPerFrame.end() && vst != reporter.nsPerFrame.end())
+                std::printf("%-8s %8s %12.3f %12.3f %12.2f  (CLAP process / VST processReplacing)\n", mode, block,
+                            clap->second, vst->second, clap->second / vst->second);
+        }
     // Subnormal input must cost what normal input costs.
     for (const char* mode : {"Hold", "Decay"})
     {

@@ -8,7 +8,8 @@ set(rules
   "editor" "^(editor/|effect/|vstgui/)"
   "vstgui" "^(vstgui/|host/vst_interface\\.h$)"
   "host" "^(host/|effect/|editor/|vstgui/)"
-  "lv2" "^(lv2/|effect/|editor/|vstgui/)")
+  "lv2" "^(lv2/|effect/|editor/|vstgui/)"
+  "clap" "^(clap/|effect/|editor/|vstgui/)")
 set(faults "")
 while(rules)
   list(POP_FRONT rules layer allowed)

@@ -21,6 +21,7 @@ endif()
 set(expected_files
   "-rwxr-xr-x ./usr/bin/quelt-render"
   "-rw-r--r-- ./usr/lib/vst/Quelt.so"
+  "-rw-r--r-- ./usr/lib/clap/Quelt.clap"
   "-rw-r--r-- ./usr/lib/lv2/Quelt.lv2/manifest.ttl"
   "-rw-r--r-- ./usr/lib/lv2/Quelt.lv2/quelt.ttl"
   "-rw-r--r-- ./usr/lib/lv2/Quelt.lv2/presets.ttl"
@@ -93,11 +94,11 @@ foreach(arch x64 x86)
   file(ARCHIVE_EXTRACT INPUT ${zip} DESTINATION ${out})
   file(GLOB_RECURSE members RELATIVE ${out} ${out}/*)
   list(SORT members)
-  set(expected ${name}/LICENSE.txt ${name}/Quelt.dll ${name}/README.txt ${name}/quelt-render.exe)
+  set(expected ${name}/LICENSE.txt ${name}/Quelt.clap ${name}/Quelt.dll ${name}/README.txt ${name}/quelt-render.exe)
   if(NOT members STREQUAL expected)
     fail("${zip} holds [${members}], expected [${expected}]")
   endif()
-  foreach(binary Quelt.dll quelt-render.exe)
+  foreach(binary Quelt.dll Quelt.clap quelt-render.exe)
     file(SHA256 ${out}/${name}/${binary} shipped)
     file(SHA256 ${tree}/${binary} tested)
     if(NOT shipped STREQUAL tested)
@@ -108,15 +109,17 @@ foreach(arch x64 x86)
       fail("${zip}'s ${binary} is not stripped")
     endif()
   endforeach()
-  file(SIZE ${out}/${name}/Quelt.dll dll_size)
-  if(dll_size GREATER 307200)
-    fail("${zip}'s Quelt.dll is ${dll_size} bytes, more than 300 KB")
-  endif()
+  foreach(plugin Quelt.dll Quelt.clap)
+    file(SIZE ${out}/${name}/${plugin} dll_size)
+    if(dll_size GREATER 307200)
+      fail("${zip}'s ${plugin} is ${dll_size} bytes, more than 300 KB")
+    endif()
+  endforeach()
   file(READ ${out}/${name}/README.txt readme)
   if(NOT readme MATCHES "^Quelt ${VERSION} for Windows")
     fail("${zip}'s README.txt is not for version ${VERSION}")
   endif()
-  message(STATUS "${zip}: ${members}; Quelt.dll ${dll_size} bytes")
+  message(STATUS "${zip}: ${members}")
 endforeach()
 
 # --- the checksums ---

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 # The plug-in and quelt-render; the test command adds what only the tests need.
 demo_packages=(cmake ninja-build g++ pkg-config libsndfile1-dev libx11-dev lv2-dev)
 test_packages=("${demo_packages[@]}" googletest libbenchmark-dev libpng-dev libxtst-dev libxres-dev python3
-               liblilv-dev lilv-utils sordi ardour jalv jackd2 x11-utils xdotool imagemagick
+               liblilv-dev lilv-utils sordi ardour jalv jackd2 qtractor x11-utils xdotool imagemagick
                g++-mingw-w64-x86-64 g++-mingw-w64-i686 binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
                wine wine64 xvfb xauth dpkg-dev file lintian mmdebstrap)
 # The release packages: cross compilers, the Debian packaging tools and lintian.
@@ -131,7 +131,7 @@ case "${1:-}" in
     times+=("install $((SECONDS - start)) s")
     echo "=== benchmark ==="
     ./build/native/quelt_bench --benchmark_min_time=0.05 --benchmark_repetitions=5 \
-      --benchmark_enable_random_interleaving=true --benchmark_color=false | tail -n 20
+      --benchmark_enable_random_interleaving=true --benchmark_color=false | tail -n 26
     echo "time (build and tests): $(IFS=,; echo "${times[*]}" | sed 's/,/, /g')"
     echo "tests: $passed passed, $failed failed, $skipped skipped"
     exit $status

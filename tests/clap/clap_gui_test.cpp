@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <thread>
 
 #if defined(_WIN32)
@@ -202,6 +203,8 @@ protected:
         const int differing = differingPixels(shown, softPanel(values(), false, playing));
         std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
         EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, softPanel(values(), false, playing));
+        if (const char* dir = std::getenv("QUELT_SCREENSHOT_DIR"))
+            savePicture(shown, std::string(dir) + "/clap " + stage + ".ppm");
     }
 
     // One block on the host's audio thread, the song at `step` (0: stopped).

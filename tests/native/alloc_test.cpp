@@ -3,6 +3,7 @@
 #include "alloc_counter.h"
 #include "lv2/lv2_host.h"
 #include "lv2/quelt_lv2_ports.h"
+#include "clap/clap_host.h"
 #include "support/open_host_test.h"
 #include "support/test_host.h"
 
@@ -200,6 +201,41 @@ TEST(NoAllocationLv2, Run)
             EXPECT_EQ(c.frees, 0) << frames << " frames";
         }
     }
+}
+
+// CLAP's process: the transport, parameter, MIDI and transport events inside
+// the block, both modes.
+TEST(NoAllocationClap, Process)
+{
+    claptest::Host host;
+    ASSERT_TRUE(host.plugin() && host.activate(48000.0));
+    std::vector<float> in(4096, 0.5f), out(4096);
+    float* inputs[2] = {in.data(), in.data()};
+    float* outputs[2] = {out.data(), out.data()};
+    const clap_audio_buffer_t input{inputs, nullptr, 2, 0, 0};
+    clap_audio_buffer_t output{outputs, nullptr, 2, 0, 0};
+    const clap_output_events_t sink{nullptr, [](const clap_output_events_t*, const clap_event_header_t*) { return true; }};
+    const clap_event_transport_t song = claptest::transportAt(0, 5.25, 128.0);
+    for (double mode : {0.0, 1.0})
+        for (uint32_t frames : {1u, 64u, 512u, 4096u})
+        {
+            claptest::EventList events;
+            events.add(claptest::paramAt(0, 16, mode));
+            for (uint32_t b = 0; b < 40; ++b)
+            {
+                events.add(claptest::paramAt(b * frames / 40, b % 16, b % 2));
+                events.add(claptest::midiAt(b * frames / 40, 0xB0, 45 + b % 16, b % 2 ? 127 : 0));
+                if (b % 7 == 0)
+                    events.add(claptest::transportAt(b * frames / 40, 2.0 + b, 90.0 + b));
+            }
+            const clap_process_t p{0, frames, &song, &input, &output, 1, 1, events.list(), &sink};
+            quelt_alloc::arm();
+            for (int block = 0; block < 40; ++block)
+                host.plugin()->process(host.plugin(), &p);
+            const quelt_alloc::Counts c = quelt_alloc::disarm();
+            EXPECT_EQ(c.allocations, 0) << frames << " frames";
+            EXPECT_EQ(c.frees, 0) << frames << " frames";
+        }
 }
 
 }  // namespace
