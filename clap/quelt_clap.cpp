@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -219,7 +220,8 @@ public:
 
     bool activate(double rate)
     {
-        if (!(rate >= 1.0) || !std::isfinite(rate) || !core.setSampleRate(static_cast<float>(rate)))
+        const bool usable = rate >= 1.0 && rate <= std::numeric_limits<float>::max();
+        if (!usable || !core.setSampleRate(static_cast<float>(rate)))
             return false;
         song.setRate(rate);
         core.suspend();
@@ -539,7 +541,7 @@ private:
     // ParameterListener: any thread.
     void parameterChanged(int32_t index, float) override
     {
-        if (gui.load(std::memory_order_relaxed))
+        if (gui.load())
         {
             panel->parameterChanged(index);
             wakeMainThread();

@@ -111,15 +111,7 @@ public:
         w.x11 = window;
         return w;
     }
-    int children()
-    {
-        ::Window root = 0, up = 0, *list = nullptr;
-        unsigned int n = 0;
-        XQueryTree(display, window, &root, &up, &list, &n);
-        if (list)
-            XFree(list);
-        return static_cast<int>(n);
-    }
+    int children() { return static_cast<int>(x11test::children(display, window).size()); }
     void pump() {}
     void click(PanelPoint at)
     {
@@ -130,13 +122,10 @@ public:
     }
     Pixels screen()
     {
-        ::Window root = 0, up = 0, *list = nullptr;
-        unsigned int n = 0;
         Pixels out(kWidth, kHeight);
-        if (XQueryTree(display, window, &root, &up, &list, &n) && n == 1)
-            out.data = x11test::grab(display, list[0], kWidth, kHeight);
-        if (list)
-            XFree(list);
+        const std::vector<::Window> panel = x11test::children(display, window);
+        if (panel.size() == 1)
+            out.data = x11test::grab(display, panel[0], kWidth, kHeight);
         return out;
     }
 

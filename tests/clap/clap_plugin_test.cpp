@@ -440,6 +440,7 @@ TEST(ClapPlugin, BadInputFromAHostNeverRaisesTheGain)
     EXPECT_EQ(host.process(channels, out, 64, nullptr, none), CLAP_PROCESS_ERROR) << "process before activate";
     EXPECT_FALSE(host.activate(NAN));
     EXPECT_FALSE(host.activate(0.0));
+    EXPECT_FALSE(host.activate(1e300));
     ASSERT_TRUE(host.activate());
 
     EventList bad;

@@ -166,13 +166,10 @@ protected:
 
     Pixels screen()
     {
-        ::Window root = 0, up = 0, *list = nullptr;
-        unsigned int n = 0;
         Pixels out(kWidth, kHeight);
-        if (XQueryTree(display, parent, &root, &up, &list, &n) && n == 1)
-            out.data = x11test::grab(display, list[0], kWidth, kHeight);
-        if (list)
-            XFree(list);
+        const std::vector<::Window> panel = x11test::children(display, parent);
+        if (panel.size() == 1)
+            out.data = x11test::grab(display, panel[0], kWidth, kHeight);
         return out;
     }
 
@@ -284,12 +281,7 @@ TEST_F(Lv2UiOnX11, TwoHundredOpenCloseCyclesLeaveNothingBehind)
         XResClient* clients = nullptr;
         XResQueryClients(display, &count, &clients);
         XFree(clients);
-        ::Window root = 0, up = 0, *list = nullptr;
-        unsigned int n = 0;
-        XQueryTree(display, parent, &root, &up, &list, &n);
-        if (list)
-            XFree(list);
-        return std::make_pair(count, static_cast<int>(n));
+        return std::make_pair(count, static_cast<int>(x11test::children(display, parent).size()));
     };
     const auto before = resources();
     const int files = openFiles();

@@ -36,17 +36,7 @@ Display* gDisplay = nullptr;
     return w;
 }
 
-std::vector<::Window> children(::Window parent)
-{
-    ::Window root = 0, up = 0, *list = nullptr;
-    unsigned int n = 0;
-    std::vector<::Window> out;
-    if (XQueryTree(gDisplay, parent, &root, &up, &list, &n))
-        out.assign(list, list + n);
-    if (list)
-        XFree(list);
-    return out;
-}
+std::vector<::Window> children(::Window parent) { return x11test::children(gDisplay, parent); }
 
 void* asParent(::Window w) { return reinterpret_cast<void*>(static_cast<uintptr_t>(w)); }
 

@@ -37,6 +37,18 @@ void pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 
 } // namespace
 
+std::vector<Window> children(Display* display, Window parent)
+{
+    Window root = 0, up = 0, *list = nullptr;
+    unsigned int n = 0;
+    std::vector<Window> out;
+    if (XQueryTree(display, parent, &root, &up, &list, &n))
+        out.assign(list, list + n);
+    if (list)
+        XFree(list);
+    return out;
+}
+
 std::vector<uint32_t> grab(Display* display, Window window, int width, int height)
 {
     if (!display || width <= 0 || height <= 0)

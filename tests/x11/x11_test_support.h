@@ -19,6 +19,9 @@ namespace x11test {
 // empty when the window cannot be read (unmapped, off screen, too small, not TrueColor).
 std::vector<uint32_t> grab(Display* display, Window window, int width, int height);
 
+// The windows right below parent, bottom to top.
+std::vector<Window> children(Display* display, Window parent);
+
 // "file:///..." line per path, each ended by CRLF, bytes outside [A-Za-z0-9-._~/] percent-encoded.
 std::string fileUriList(const std::vector<std::string>& paths);
 
