@@ -436,7 +436,6 @@ public:
         if (!parent || !panel->open(parent, this))
             return false;
         gui.store(true);
-        lastStep = -1;
         timed = hostTimers && hostTimers->register_timer && hostTimers->register_timer(host, kIdleMs, &timer);
         if (timed)
             return true;
