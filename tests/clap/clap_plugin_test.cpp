@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "integration/gate_model.h"
 #include "support/test_host.h"
 
 using namespace claptest;
@@ -145,19 +146,21 @@ struct Session
     std::vector<Cue> cues;
 };
 
-// Runs a session through the CLAP plug-in (events at their frames) and the VST
+// Runs a session through the CLAP plug-in (events at their frames), the VST
 // plug-in (blocks cut at the same frames, with the time information a VST host
-// gives there), and answers where they first differ.
+// gives there) and the per-sample rules fed the same, and answers where the
+// plug-ins first differ from the rules.
 ::testing::AssertionResult runSession(const Session& s)
 {
     Host clap;
     quelt_test::TestHost vst;
+    quelt_model::GateModel model;
     if (!clap.plugin() || !vst.isOpen() || !clap.activate(kRate))
         return ::testing::AssertionFailure() << "no plug-in";
     vst.setSampleRate(static_cast<float>(kRate));
     vst.resume();
     const Noise in(static_cast<size_t>(s.length));
-    std::vector<float> out[2][2];
+    std::vector<float> out[3][2];
     for (auto& who : out)
         for (auto& channel : who)
             channel.resize(static_cast<size_t>(s.length));
@@ -207,6 +210,8 @@ struct Session
             float* vin[2] = {const_cast<float*>(in.left.data()) + from, const_cast<float*>(in.right.data()) + from};
             float* vout[2] = {out[1][0].data() + from, out[1][1].data() + from};
             vst.processReplacing(vin, vout, static_cast<VstInt32>(to - from));
+            model.process(told ? &vst.timeInfo() : nullptr, vin[0], vin[1], out[2][0].data() + from,
+                          out[2][1].data() + from, static_cast<int>(to - from));
             from = to;
         };
         for (; next < s.cues.size() && s.cues[next].frame < end; ++next)
@@ -225,11 +230,14 @@ struct Session
             {
                 events.add(paramAt(at, static_cast<clap_id>(c.a), c.b));
                 vst.setParameter(static_cast<int>(c.a), static_cast<float>(c.b));
+                model.setParameter(static_cast<int>(c.a), static_cast<float>(c.b));
             }
             else
             {
-                events.add(midiAt(at, 0xB3, static_cast<uint8_t>(c.a), static_cast<uint8_t>(c.b)));
-                vst.sendMidi({quelt_test::controlChange(3, static_cast<int>(c.a), static_cast<int>(c.b))});
+                const quelt_test::MidiMessage cc = quelt_test::controlChange(3, static_cast<int>(c.a), static_cast<int>(c.b));
+                events.add(midiAt(at, cc.status, cc.data1, cc.data2));
+                vst.sendMidi({cc});
+                model.receive(cc);
             }
         }
         vstUpTo(end);
@@ -240,11 +248,14 @@ struct Session
             return ::testing::AssertionFailure() << "process failed at frame " << start;
         start = end;
     }
-    for (int ch = 0; ch < 2; ++ch)
-        for (int64_t i = 0; i < s.length; ++i)
-            if (std::memcmp(&out[0][ch][i], &out[1][ch][i], sizeof(float)) != 0)
-                return ::testing::AssertionFailure() << "channel " << ch << " frame " << i << ": CLAP "
-                                                     << out[0][ch][i] << ", VST " << out[1][ch][i];
+    for (int who = 0; who < 2; ++who)
+        for (int ch = 0; ch < 2; ++ch)
+            for (int64_t i = 0; i < s.length; ++i)
+                if (std::memcmp(&out[who][ch][i], &out[2][ch][i], sizeof(float)) != 0)
+                    return ::testing::AssertionFailure()
+                           << (who ? "VST" : "CLAP") << " channel " << ch << " frame " << i << ": "
+                           << quelt_model::describe(out[who][ch][i]) << ", the rules give "
+                           << quelt_model::describe(out[2][ch][i]);
     if (!clap.violations().empty())
         return ::testing::AssertionFailure() << clap.violations().front();
     return ::testing::AssertionSuccess();
@@ -256,7 +267,7 @@ class ClapSessions : public ::testing::TestWithParam<Session>
 {
 };
 
-TEST_P(ClapSessions, TheGateEqualsTheVstPluginSampleForSample) { EXPECT_TRUE(runSession(GetParam())); }
+TEST_P(ClapSessions, TheGateEqualsTheVstPluginAndTheRulesSampleForSample) { EXPECT_TRUE(runSession(GetParam())); }
 
 const Session kSessions[] = {
     {"transport_every_block_512", {512}, 88200, {{0, Cue::kTransport, 0.0, 120.0}}},
