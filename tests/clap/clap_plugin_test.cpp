@@ -316,7 +316,8 @@ TEST(ClapPlugin, StateLoadsBackToTheSameSoundAndRefusesAnythingElse)
                               auto& self = *static_cast<Stream*>(s->ctx);
                               const uint64_t take = std::min<uint64_t>(
                                   {n, self.bytes.size() - self.at, static_cast<uint64_t>(self.chunk)});
-                              std::memcpy(data, self.bytes.data() + self.at, take);
+                              if (take)
+                                  std::memcpy(data, self.bytes.data() + self.at, take);
                               self.at += take;
                               return static_cast<int64_t>(take);
                           }};
