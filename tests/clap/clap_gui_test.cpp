@@ -6,7 +6,6 @@
 #include "clap/clap_host.h"
 #include "integration/editor_e2e_support.h"
 
-#include "gui/pixel_compare.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +24,6 @@
 #endif
 
 using namespace e2e;
-using guitest::differingPixels;
-using guitest::firstDifference;
 
 namespace {
 
@@ -189,9 +186,7 @@ protected:
     void expectScreen(const char* stage, int playing = 0)
     {
         const Pixels shown = window.screen();
-        const int differing = differingPixels(shown, softPanel(values(), false, playing));
-        std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
-        EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, softPanel(values(), false, playing));
+        expectPanel(shown, values(), stage, false, playing);
         if (const char* dir = std::getenv("QUELT_SCREENSHOT_DIR"))
             savePicture(shown, std::string(dir) + "/clap " + stage + ".ppm");
     }

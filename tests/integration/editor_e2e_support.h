@@ -8,6 +8,7 @@
 #include "host/aeff_gui_editor.h"
 #include "host/audio_effect.h"
 #include "host/plugin_entry.h"
+#include "gui/pixel_compare.h"
 #include "vstgui/platform/soft.h"
 
 #include <gtest/gtest.h>
@@ -124,6 +125,18 @@ inline Pixels softPanel(const Values& values, bool splashOpen, int playing = 0)
     effect->getAeffect()->dispatcher(effect->getAeffect(), effClose, 0, 0, nullptr, 0.0f);
     platform::install(nullptr);
     return out;
+}
+
+// A window's pixels against the panel the software backend draws for the same
+// values: every pixel the same. Prints the count; answers the reference drawn.
+inline Pixels expectPanel(const Pixels& shown, const Values& v, const char* stage, bool splashOpen = false,
+                          int playing = 0)
+{
+    Pixels reference = softPanel(v, splashOpen, playing);
+    const int differing = guitest::differingPixels(shown, reference);
+    std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
+    EXPECT_EQ(differing, 0) << stage << ": " << guitest::firstDifference(shown, reference);
+    return reference;
 }
 
 // Writes pixels as a binary PPM, for the README's picture.

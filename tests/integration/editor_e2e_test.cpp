@@ -25,7 +25,6 @@
 using namespace e2e;
 using guitest::differingPixels;
 using guitest::childWindows;
-using guitest::firstDifference;
 using guitest::pump;
 using platform::Pixels;
 
@@ -142,12 +141,9 @@ protected:
     static void expectScreen(TestHost& h, HWND window, const char* stage, bool splashOpen = false)
     {
         const Pixels shown = screenOf(window);
-        const Pixels reference = softPanel(values(h), splashOpen);
-        const int differing = differingPixels(shown, reference);
-        std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
-        EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, reference);
+        const Pixels reference = expectPanel(shown, values(h), stage, splashOpen);
         const char* dir = std::getenv("QUELT_SCREENSHOT_DIR");
-        if (differing != 0 && dir)
+        if (differingPixels(shown, reference) != 0 && dir)
         {
             savePicture(shown, std::string(dir) + "/" + stage + " shown.ppm");
             savePicture(reference, std::string(dir) + "/" + stage + " reference.ppm");
@@ -211,12 +207,7 @@ TEST_F(EditorEndToEnd, ThePlayheadFollowsTheSongAndGoesWithIt)
     const Values v = values(host);
     watchThePlayhead(
         host,
-        [&](const char* stage, int step) {
-            const Pixels shown = screenOf(mainWindow);
-            const int differing = differingPixels(shown, softPanel(v, false, step));
-            std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
-            EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, softPanel(v, false, step));
-        },
+        [&](const char* stage, int step) { expectPanel(screenOf(mainWindow), v, stage, false, step); },
         [&](int ms) { idleFor({&host}, static_cast<DWORD>(ms)); });
 }
 

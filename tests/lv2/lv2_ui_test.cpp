@@ -26,7 +26,6 @@
 
 using namespace e2e;
 using guitest::differingPixels;
-using guitest::firstDifference;
 
 namespace {
 
@@ -176,11 +175,7 @@ protected:
     // The values the UI has shown since it opened: the defaults and what it heard and wrote.
     void expectScreen(const Values& v, const char* stage, bool splashOpen = false, int playing = 0)
     {
-        const Pixels shown = screen();
-        const Pixels reference = softPanel(v, splashOpen, playing);
-        const int differing = differingPixels(shown, reference);
-        std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
-        EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, reference);
+        expectPanel(screen(), v, stage, splashOpen, playing);
     }
 
     void portEvent(int parameter, float value)

@@ -5,7 +5,6 @@
 // XGetImage and compared with the panel the software backend draws in-process.
 #include "integration/editor_e2e_support.h"
 
-#include "gui/pixel_compare.h"
 #include "x11/x11_test_support.h"
 
 #include <X11/Xlib.h>
@@ -19,8 +18,6 @@
 #include <unistd.h>
 
 using namespace e2e;
-using guitest::differingPixels;
-using guitest::firstDifference;
 
 namespace {
 
@@ -169,11 +166,7 @@ protected:
     // The window shows exactly what the software backend draws for the effect's values.
     static void expectScreen(TestHost& h, ::Window window, const char* stage, bool splashOpen = false)
     {
-        const Pixels shown = screenOf(window);
-        const Pixels reference = softPanel(values(h), splashOpen);
-        const int differing = differingPixels(shown, reference);
-        std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
-        EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, reference);
+        expectPanel(screenOf(window), values(h), stage, splashOpen);
     }
 
     static void expectToggle(TestHost& h, ::Window window, PanelPoint at, int index, float expected)
@@ -225,9 +218,7 @@ TEST_F(EditorOnX11, ThePlayheadFollowsTheSongAndGoesWithIt)
         host,
         [&](const char* stage, int step) {
             const Pixels shown = screenOf(mainWindow);
-            const int differing = differingPixels(shown, softPanel(v, false, step));
-            std::printf("[pixels] %-28s compared %d, differing %d\n", stage, kWidth * kHeight, differing);
-            EXPECT_EQ(differing, 0) << stage << ": " << firstDifference(shown, softPanel(v, false, step));
+            expectPanel(shown, v, stage, false, step);
             if (step == 6)
                 if (const char* dir = std::getenv("QUELT_SCREENSHOT_DIR"))
                     savePicture(shown, std::string(dir) + "/playhead_linux.ppm");
